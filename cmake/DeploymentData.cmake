@@ -1,0 +1,49 @@
+# The deployment data compiled into the launcher: a white-box table set and a 48-byte encrypted
+# distribution key. A deployment passes its own files; they are read at build time and never need
+# to enter the source tree.
+#
+#   LAUNCHER_WHITEBOX_TABLES     table file (749568 bytes). Empty: generate one from
+#                                LAUNCHER_WHITEBOX_KEY at build time.
+#   LAUNCHER_WHITEBOX_KEY        64 hex digits; the key of the generated default set (the FIPS-197
+#                                AES-256 example key, for development and tests only).
+#   LAUNCHER_DISTRIBUTION_KEY    48-byte file; defaults to a fixed test key.
+#
+# Sets LAUNCHER_TABLE_FILE and LAUNCHER_DISTRIBUTION_KEY_FILE to the files the build embeds.
+set(LAUNCHER_WHITEBOX_TABLES "" CACHE FILEPATH "White-box table file to embed (empty: generate)")
+set(LAUNCHER_WHITEBOX_KEY "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"
+    CACHE STRING "AES-256 key (hex) of the generated default table set")
+set(LAUNCHER_DISTRIBUTION_KEY "${PROJECT_SOURCE_DIR}/cmake/test-distribution-key.bin"
+    CACHE FILEPATH "48-byte encrypted distribution key to embed")
+
+# Stops the configure step unless `path` names a file of exactly `expected` bytes.
+function(launcher_require_file_size variable path expected)
+  if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+    message(FATAL_ERROR "${variable}:\n"
+      "  '${path}' does not exist (0 bytes), expected a file of ${expected} bytes")
+  endif()
+  file(SIZE "${path}" size)
+  if(NOT size EQUAL expected)
+    message(FATAL_ERROR "${variable}:\n"
+      "  '${path}' is ${size} bytes, expected ${expected} bytes")
+  endif()
+endfunction()
+
+if(NOT LAUNCHER_WHITEBOX_KEY MATCHES "^[0-9a-fA-F]+$")
+  message(FATAL_ERROR "LAUNCHER_WHITEBOX_KEY must be 64 hexadecimal digits")
+endif()
+string(LENGTH "${LAUNCHER_WHITEBOX_KEY}" _key_length)
+if(NOT _key_length EQUAL 64)
+  message(FATAL_ERROR "LAUNCHER_WHITEBOX_KEY must be 64 hexadecimal digits, not ${_key_length}")
+endif()
+
+launcher_require_file_size(LAUNCHER_DISTRIBUTION_KEY "${LAUNCHER_DISTRIBUTION_KEY}" 48)
+set(LAUNCHER_DISTRIBUTION_KEY_FILE "${LAUNCHER_DISTRIBUTION_KEY}")
+
+if(LAUNCHER_WHITEBOX_TABLES)
+  launcher_require_file_size(LAUNCHER_WHITEBOX_TABLES "${LAUNCHER_WHITEBOX_TABLES}" 749568)
+  set(LAUNCHER_TABLE_FILE "${LAUNCHER_WHITEBOX_TABLES}")
+  set(LAUNCHER_TABLE_FILE_GENERATED OFF)
+else()
+  set(LAUNCHER_TABLE_FILE "${CMAKE_BINARY_DIR}/deployment/whitebox-tables.bin")
+  set(LAUNCHER_TABLE_FILE_GENERATED ON)
+endif()

@@ -1,0 +1,26 @@
+# Locates the programs that run on the build host during the build:
+#   LAUNCHER_TABLEGEN          the table generator (a path or a generator expression)
+#   LAUNCHER_HOST_TOOLS_TARGET the target that builds the host tools
+# A native build uses its own targets. A cross build cannot run what it compiles, so it builds this
+# same source tree a second time, with LAUNCHER_HOST_TOOLS_ONLY and the host's compiler.
+if(CMAKE_CROSSCOMPILING)
+  include(ExternalProject)
+  set(_host_dir ${CMAKE_BINARY_DIR}/host-tools)
+  ExternalProject_Add(launcher_host_tools
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${_host_dir}
+    CMAKE_ARGS
+      -DLAUNCHER_HOST_TOOLS_ONLY=ON
+      -DCMAKE_BUILD_TYPE=Release
+      -DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${_host_dir}/bin
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${_host_dir}/bin/launcher-tablegen ${_host_dir}/bin/launcher-catalogue-check)
+  set(LAUNCHER_TABLEGEN ${_host_dir}/bin/launcher-tablegen)
+  set(LAUNCHER_CATALOGUE_CHECK ${_host_dir}/bin/launcher-catalogue-check)
+  set(LAUNCHER_HOST_TOOLS_TARGET launcher_host_tools)
+else()
+  set(LAUNCHER_TABLEGEN $<TARGET_FILE:launcher-tablegen>)
+  set(LAUNCHER_CATALOGUE_CHECK $<TARGET_FILE:launcher-catalogue-check>)
+  set(LAUNCHER_HOST_TOOLS_TARGET launcher-tablegen)
+endif()

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whatever this machine lacks of what the project builds and tests
+# with. Safe to run repeatedly: it installs only missing packages and touches nothing else.
+set -euo pipefail
+
+packages=(
+  build-essential cmake git python3 xxd
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  openjdk-17-jdk-headless
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+  python3-pefile
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+sudo_if_needed apt-get update -qq
+sudo_if_needed apt-get install -y -qq --no-install-recommends "${missing[@]}"

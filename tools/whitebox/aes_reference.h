@@ -1,0 +1,38 @@
+// Textbook AES-256 (FIPS-197) pieces that the table constructions are built from: the S-box,
+// multiplication in GF(2^8), the key expansion, and a straightforward block encryption that serves
+// as an independent reference for the white-box network.
+#ifndef LAUNCHER_TOOLS_WHITEBOX_AES_REFERENCE_H_
+#define LAUNCHER_TOOLS_WHITEBOX_AES_REFERENCE_H_
+
+#include <array>
+#include <cstdint>
+
+namespace whitebox {
+
+using Key256 = std::array<uint8_t, 32>;
+using Block = std::array<uint8_t, 16>;
+
+inline constexpr int kRounds = 14;
+
+// The AES S-box.
+uint8_t SubByte(uint8_t x);
+
+// Product in GF(2^8) modulo x^8 + x^4 + x^3 + x + 1.
+uint8_t GfMul(uint8_t a, uint8_t b);
+
+// Round keys K_0..K_14 of the FIPS-197 key expansion, each in state (column-major) order.
+std::array<Block, kRounds + 1> ExpandKey(const Key256& key);
+
+// FIPS-197 AES-256 encryption of one block.
+Block EncryptBlock(const Key256& key, const Block& plaintext);
+
+// The ShiftRows permutation: after ShiftRows, state[i] holds what was at kShiftRows[i].
+inline constexpr int kShiftRows[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
+
+// The MixColumns matrix: output row k of a column takes kMixColumns[k][i] times input row i.
+inline constexpr uint8_t kMixColumns[4][4] = {
+    {2, 3, 1, 1}, {1, 2, 3, 1}, {1, 1, 2, 3}, {3, 1, 1, 2}};
+
+}  // namespace whitebox
+
+#endif  // LAUNCHER_TOOLS_WHITEBOX_AES_REFERENCE_H_

@@ -1,0 +1,57 @@
+// The table set of the white-box AES-256 network, its file format, and the constructions that fill
+// it from a key.
+#ifndef LAUNCHER_TOOLS_WHITEBOX_TABLE_SET_H_
+#define LAUNCHER_TOOLS_WHITEBOX_TABLE_SET_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "aes_reference.h"
+
+namespace whitebox {
+
+// The four tables in the shapes the block transform reads. Indices: round r (0..12), then the state
+// position (or, for xor_tables, the table number 24*column + t), then the byte value (or, for
+// xor_tables, the two 4-bit operands). Every xor_tables entry must lie in 0..15.
+struct TableSet {
+  uint8_t xor_tables[13][96][16][16];
+  uint32_t tyboxes[13][16][256];
+  uint8_t tboxes_last[16][256];
+  uint32_t mbl[13][16][256];
+};
+
+// Table file: xor_tables, tyboxes, tboxes_last, mbl, in that order, each in index order, 32-bit
+// words little-endian, nothing else.
+inline constexpr size_t kTableFileSize = sizeof(TableSet::xor_tables) + sizeof(TableSet::tyboxes) +
+                                         sizeof(TableSet::tboxes_last) + sizeof(TableSet::mbl);
+static_assert(kTableFileSize == 749568);
+
+std::vector<uint8_t> SerializeTableSet(const TableSet& tables);
+
+// Returns nullptr iff `bytes` is not kTableFileSize long.
+std::unique_ptr<TableSet> DeserializeTableSet(const std::vector<uint8_t>& bytes);
+
+// Parses 64 hexadecimal digits (either case, nothing else) into a key; nullopt otherwise.
+std::optional<Key256> ParseKeyHex(std::string_view hex);
+
+// The ways of folding a key into the network. Every construction makes the block transform equal
+// FIPS-197 AES-256 encryption under the key; they differ in what the tables reveal.
+enum class Construction {
+  // Round keys folded directly into T-boxes; plain XOR tables; identity MBL. Reveals the key to
+  // anyone who reads the tables: for tests and comparison only.
+  kPlain,
+};
+
+// Parses a construction name as the command-line tool spells it ("plain").
+std::optional<Construction> ParseConstruction(std::string_view name);
+
+std::unique_ptr<TableSet> BuildTableSet(Construction construction, const Key256& key);
+
+}  // namespace whitebox
+
+#endif  // LAUNCHER_TOOLS_WHITEBOX_TABLE_SET_H_
