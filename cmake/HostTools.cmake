@@ -1,6 +1,7 @@
 # Locates the programs that run on the build host during the build:
 #   LAUNCHER_TABLEGEN          the table generator (a path or a generator expression)
-#   LAUNCHER_HOST_TOOLS_TARGET the target that builds the host tools
+#   LAUNCHER_CATALOGUE_CHECK   the catalogue checker (likewise)
+#   LAUNCHER_HOST_TOOLS_TARGET, LAUNCHER_CATALOGUE_CHECK_TARGET  the targets that build them
 # A native build uses its own targets. A cross build cannot run what it compiles, so it builds this
 # same source tree a second time, with LAUNCHER_HOST_TOOLS_ONLY and the host's compiler.
 if(CMAKE_CROSSCOMPILING)
@@ -19,8 +20,10 @@ if(CMAKE_CROSSCOMPILING)
   set(LAUNCHER_TABLEGEN ${_host_dir}/bin/launcher-tablegen)
   set(LAUNCHER_CATALOGUE_CHECK ${_host_dir}/bin/launcher-catalogue-check)
   set(LAUNCHER_HOST_TOOLS_TARGET launcher_host_tools)
+  set(LAUNCHER_CATALOGUE_CHECK_TARGET launcher_host_tools)
 else()
   set(LAUNCHER_TABLEGEN $<TARGET_FILE:launcher-tablegen>)
   set(LAUNCHER_CATALOGUE_CHECK $<TARGET_FILE:launcher-catalogue-check>)
   set(LAUNCHER_HOST_TOOLS_TARGET launcher-tablegen)
+  set(LAUNCHER_CATALOGUE_CHECK_TARGET launcher-catalogue-check)
 endif()

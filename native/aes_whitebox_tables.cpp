@@ -1,11 +1,16 @@
 // The deployment data compiled into the launcher: the white-box table set and the encrypted
-// distribution key. Their contents are generated at build time from files chosen when the build is
-// configured, so no deployment's tables or key live in the source tree.
+// distribution key, and the process entry that loads the tables. The data is generated at build
+// time from files chosen when the build is configured, so no deployment's tables or key live in the
+// source tree. The tables stay private to this file: the cipher sees them only through
+// initializeCipher, before any Java code can call into it.
 #include "aes_whitebox_tables.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "aes_whitebox.h"
+#include "launcher.h"
+#include "standard_output.h"
 
 namespace {
 
@@ -35,3 +40,15 @@ extern "C" {
 void distributionkey(uint8_t out[48]) { std::memcpy(out, distKey, sizeof distKey); }
 
 }  // extern "C"
+
+#ifndef LAUNCHER_TABLES_WITHOUT_MAIN
+int main(int argc, char** argv) {
+  prepare_standard_output();
+  // argv[0] may be missing when the process was started with an empty argument vector.
+  std::printf("%s\n", argc > 0 && argv[0] != nullptr ? argv[0] : "");
+  std::printf("Starting launcher");
+  std::fflush(stdout);
+  initializeCipher(GXor, GTyboxes, GTboxesLast, GMBL);
+  return entry(argc, argv);
+}
+#endif  // LAUNCHER_TABLES_WITHOUT_MAIN

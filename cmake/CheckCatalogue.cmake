@@ -1,0 +1,11 @@
+# cmake -DCHECKER=<launcher-catalogue-check> -DFILES=<a;b> -DSTAMP=<file> -P CheckCatalogue.cmake
+# Fails the build, naming the file and the decoder's full message, when a catalogue text does not
+# decode, so that a broken configuration cannot ship.
+foreach(file IN LISTS FILES)
+  execute_process(COMMAND "${CHECKER}" "${file}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    string(REGEX REPLACE ".*error: ([^\n]*).*" "\\1" reason "${out}")
+    message(FATAL_ERROR "catalogue text ${file} does not decode: ${reason}")
+  endif()
+endforeach()
+file(TOUCH "${STAMP}")

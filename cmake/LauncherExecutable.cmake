@@ -1,0 +1,49 @@
+# Builds launcher executables. The product is `launcher`; tests and the demo build further
+# executables that differ only in their catalogue texts.
+
+# launcher_add_catalogue(<target> DIR <folder with tarn.json and lum.json> [NO_CHECK])
+# A library holding the catalogue entries with the folder's texts embedded byte for byte. Unless
+# NO_CHECK, the build first decodes each text with the project's own decoder and fails, naming the
+# file and the message, when one does not decode.
+function(launcher_add_catalogue target)
+  cmake_parse_arguments(ARG "NO_CHECK" "DIR" "" ${ARGN})
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target})
+  set(texts ${ARG_DIR}/tarn.json ${ARG_DIR}/lum.json)
+  set(generated)
+  foreach(name tarn lum)
+    add_custom_command(
+      OUTPUT ${out}/${name}.json.inc
+      COMMAND ${CMAKE_COMMAND} -DINPUT=${ARG_DIR}/${name}.json -DOUTPUT=${out}/${name}.json.inc
+              -P ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+      DEPENDS ${ARG_DIR}/${name}.json ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+      VERBATIM)
+    list(APPEND generated ${out}/${name}.json.inc)
+  endforeach()
+  if(NOT ARG_NO_CHECK)
+    add_custom_command(
+      OUTPUT ${out}/catalogue.checked
+      COMMAND ${CMAKE_COMMAND} -DCHECKER=${LAUNCHER_CATALOGUE_CHECK} "-DFILES=${texts}"
+              -DSTAMP=${out}/catalogue.checked -P ${PROJECT_SOURCE_DIR}/cmake/CheckCatalogue.cmake
+      DEPENDS ${texts} ${LAUNCHER_CATALOGUE_CHECK_TARGET}
+              ${PROJECT_SOURCE_DIR}/cmake/CheckCatalogue.cmake
+      COMMENT "Checking the catalogue texts in ${ARG_DIR}"
+      VERBATIM)
+    list(APPEND generated ${out}/catalogue.checked)
+  endif()
+  add_library(${target} STATIC
+    ${PROJECT_SOURCE_DIR}/lib-launcher-mingw/src/lib/catalogue.cpp ${generated})
+  target_include_directories(${target} PRIVATE ${out})
+  target_link_libraries(${target} PUBLIC launcher_frontend)
+endfunction()
+
+# launcher_add_executable(<target> CATALOGUE <catalogue target>)
+function(launcher_add_executable target)
+  cmake_parse_arguments(ARG "" "CATALOGUE" "" ${ARGN})
+  add_executable(${target} $<TARGET_OBJECTS:launcher_process_entry>)
+  # The catalogue library's entries are what entry() dispatches to; link it before the front end.
+  target_link_libraries(${target} PRIVATE ${ARG_CATALOGUE} launcher_frontend
+                                          launcher_standard_output)
+  if(COMMAND launcher_windows_executable)
+    launcher_windows_executable(${target})
+  endif()
+endfunction()
