@@ -1,0 +1,22 @@
+// Loads a shared library at run time and looks up its exported functions, over the platform's own
+// loader. The launcher uses it to reach the JVM library named by its configuration without linking
+// against any JVM.
+#ifndef LAUNCHER_NATIVE_DYNAMIC_LOADER_H_
+#define LAUNCHER_NATIVE_DYNAMIC_LOADER_H_
+
+namespace launcher {
+
+// Loads the library at `path` with all its symbols resolved at once and made available to
+// libraries loaded later; returns nullptr iff it cannot be loaded. `path` is used as given: a
+// relative path is taken against the current working directory. On Windows `path` is UTF-8 (or,
+// failing that, the ANSI code page) and the folder of the library is searched for the libraries it
+// depends on. The library stays loaded for the life of the process.
+void* OpenLibrary(const char* path);
+
+// The address of the exported symbol `name` of `library` (a result of OpenLibrary), or nullptr iff
+// the library exports no such symbol.
+void* FindSymbol(void* library, const char* name);
+
+}  // namespace launcher
+
+#endif  // LAUNCHER_NATIVE_DYNAMIC_LOADER_H_
