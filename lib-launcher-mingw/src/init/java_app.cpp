@@ -13,7 +13,6 @@ using json::Reader;
 
 // Members of the record, in declared order; the array form follows it too.
 constexpr std::array<std::string_view, 4> kFieldNames = {"jvm_path", "main_class", "encrypt_class", "options"};
-constexpr std::size_t kOptionsField = 3;
 
 constexpr std::string_view kExpectedByteArray = "byte array";
 constexpr std::string_view kExpectedSequence = "a sequence";
