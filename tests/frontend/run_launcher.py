@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Runs a launcher executable and compares its standard output byte for byte with an expected text.
+
+The expected text may hold two placeholders:
+  {PROGRAM}  the program path exactly as the launcher prints it (argv[0]; under wine, the Windows
+             form of the path: Z: followed by the path with backslashes)
+  {POINTER}  the value of a %p directive, which differs from run to run
+Arguments may contain \\xNN escapes, to pass bytes that are not UTF-8.
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+
+
+def decode_argument(text):
+    return re.sub(rb'\\x([0-9a-fA-F]{2})', lambda m: bytes([int(m.group(1), 16)]),
+                  text.encode('utf-8'))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--exe', required=True)
+    parser.add_argument('--expect', required=True, help='file holding the expected output')
+    parser.add_argument('--status', type=int, required=True, help='expected exit status')
+    parser.add_argument('--wine', help='wine launcher script; runs the program under it')
+    parser.add_argument('--cwd', default=None)
+    parser.add_argument('args', nargs='*')
+    options = parser.parse_args()
+
+    exe = os.path.abspath(options.exe)
+    command = [exe.encode()] + [decode_argument(a) for a in options.args]
+    program = exe.encode()
+    if options.wine:
+        command = [options.wine.encode()] + command
+        program = b'Z:' + exe.encode().replace(b'/', b'\\')
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            cwd=options.cwd, timeout=120)
+
+    with open(options.expect, 'rb') as f:
+        expected = f.read()
+    pattern = re.escape(expected)
+    pattern = pattern.replace(re.escape(b'{PROGRAM}'), re.escape(program))
+    pattern = pattern.replace(re.escape(b'{POINTER}'), rb'(?:0x)?[0-9a-fA-F]+|\(nil\)')
+    failures = []
+    if not re.fullmatch(pattern, result.stdout, re.DOTALL):
+        failures.append('standard output differs\n--- expected\n%r\n--- actual\n%r'
+                        % (expected, result.stdout))
+    if result.returncode != options.status:
+        failures.append('exit status %d, expected %d' % (result.returncode, options.status))
+    if failures:
+        print('\n'.join(failures))
+        print('--- standard error\n%s' % result.stderr.decode('utf-8', 'replace'))
+        return 1
+    print('output and exit status %d as expected' % result.returncode)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
