@@ -2,7 +2,7 @@
 # executables that differ only in their catalogue texts.
 
 # launcher_add_catalogue(<target> DIR <folder with tarn.json and lum.json> [NO_CHECK])
-# A library holding the catalogue entries with the folder's texts embedded byte for byte. Unless
+# An object library holding the catalogue entries with the folder's texts embedded byte for byte. Unless
 # NO_CHECK, the build first decodes each text with the project's own decoder and fails, naming the
 # file and the message, when one does not decode.
 function(launcher_add_catalogue target)
@@ -30,7 +30,9 @@ function(launcher_add_catalogue target)
       VERBATIM)
     list(APPEND generated ${out}/catalogue.checked)
   endif()
-  add_library(${target} STATIC
+  # An object library: its entries are what the front end's dispatch calls, so they must be linked
+  # in whole rather than picked from an archive.
+  add_library(${target} OBJECT
     ${PROJECT_SOURCE_DIR}/lib-launcher-mingw/src/lib/catalogue.cpp ${generated})
   target_include_directories(${target} PRIVATE ${out})
   target_link_libraries(${target} PUBLIC launcher_frontend)
@@ -40,7 +42,6 @@ endfunction()
 function(launcher_add_executable target)
   cmake_parse_arguments(ARG "" "CATALOGUE" "" ${ARGN})
   add_executable(${target} $<TARGET_OBJECTS:launcher_process_entry>)
-  # The catalogue library's entries are what entry() dispatches to; link it before the front end.
   target_link_libraries(${target} PRIVATE ${ARG_CATALOGUE} launcher_frontend
                                           launcher_standard_output)
   if(COMMAND launcher_windows_executable)
