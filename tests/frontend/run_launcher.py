@@ -5,7 +5,8 @@ The expected text may hold two placeholders:
   {PROGRAM}  the program path exactly as the launcher prints it (argv[0]; under wine, the Windows
              form of the path: Z: followed by the path with backslashes)
   {POINTER}  the value of a %p directive, which differs from run to run
-Arguments may contain \\xNN escapes, to pass bytes that are not UTF-8.
+Arguments may contain \\xNN escapes, to pass bytes that are not UTF-8; the argument {EMPTY} stands
+for an empty argument (which CTest would drop).
 """
 import argparse
 import os
@@ -15,6 +16,8 @@ import sys
 
 
 def decode_argument(text):
+    if text == '{EMPTY}':
+        return b''
     return re.sub(rb'\\x([0-9a-fA-F]{2})', lambda m: bytes([int(m.group(1), 16)]),
                   text.encode('utf-8'))
 
@@ -42,7 +45,7 @@ def main():
         expected = f.read()
     pattern = re.escape(expected)
     pattern = pattern.replace(re.escape(b'{PROGRAM}'), re.escape(program))
-    pattern = pattern.replace(re.escape(b'{POINTER}'), rb'(?:0x)?[0-9a-fA-F]+|\(nil\)')
+    pattern = pattern.replace(re.escape(b'{POINTER}'), rb'(?:(?:0x)?[0-9a-fA-F]+|\(nil\))')
     failures = []
     if not re.fullmatch(pattern, result.stdout, re.DOTALL):
         failures.append('standard output differs\n--- expected\n%r\n--- actual\n%r'
