@@ -1,0 +1,3 @@
+#include "fake_jvm_dependency.h"
+
+extern "C" int fake_jvm_failure_code() { return -1; }

@@ -1,0 +1,12 @@
+#ifndef LAUNCHER_TESTS_WINDOWS_FAKE_JVM_DEPENDENCY_H_
+#define LAUNCHER_TESTS_WINDOWS_FAKE_JVM_DEPENDENCY_H_
+
+#ifdef FAKE_JVM_DEPENDENCY_BUILD
+#define FAKE_JVM_DEPENDENCY_API __declspec(dllexport)
+#else
+#define FAKE_JVM_DEPENDENCY_API __declspec(dllimport)
+#endif
+
+extern "C" FAKE_JVM_DEPENDENCY_API int fake_jvm_failure_code();
+
+#endif  // LAUNCHER_TESTS_WINDOWS_FAKE_JVM_DEPENDENCY_H_
