@@ -2,7 +2,19 @@
 
 #include <cstring>
 
+#include "aes_whitebox_internal.h"
+#include "aes_whitebox_kernels.h"
+
+namespace launcher_cipher {
+DerivedTables g_derived;
+}  // namespace launcher_cipher
+
 namespace {
+
+using launcher_cipher::CipherPath;
+using launcher_cipher::DerivedTables;
+using launcher_cipher::g_derived;
+using launcher_cipher::kMaxBatchBlocks;
 
 constexpr int Nr = 14;  // AES-256: Nr - 1 full rounds in the network, then the last round.
 
@@ -13,7 +25,9 @@ uint32_t Tyboxes[Nr - 1][16][256];
 uint8_t TboxesLast[16][256];
 uint32_t MBL[Nr - 1][16][256];
 
-void ShiftRows(uint8_t state[16]) {
+// ShiftRows, XorReduce and Cipher define the network one table read at a time. The stream modes
+// run the derived-layout evaluations below instead, which must compute exactly this.
+[[maybe_unused]] void ShiftRows(uint8_t state[16]) {
   static constexpr int kPermutation[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
   uint8_t copy[16];
   std::memcpy(copy, state, 16);
@@ -23,7 +37,7 @@ void ShiftRows(uint8_t state[16]) {
 // Folds the four 32-bit words a..d of one column back into its four state bytes through the 24
 // nibble-XOR tables of round r, column j. Byte k of the result is built from nibbles k (high) and
 // k + 1 (low) of the words, counted from the most significant.
-void XorReduce(int r, int j, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t* column) {
+[[maybe_unused]] void XorReduce(int r, int j, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t* column) {
   const uint8_t(*x)[16][16] = Xor[r] + 24 * j;
   for (int k = 0; k < 4; ++k) {
     const int h = 28 - 8 * k;
@@ -39,7 +53,7 @@ void XorReduce(int r, int j, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uin
 
 // Runs the network on one block in place. The transform adds nothing of its own: what it computes
 // is fixed wholly by the tables.
-void Cipher(uint8_t state[16]) {
+[[maybe_unused]] void Cipher(uint8_t state[16]) {
   for (int r = 0; r < Nr - 1; ++r) {
     ShiftRows(state);
     for (int j = 0; j < 4; ++j) {
@@ -54,6 +68,105 @@ void Cipher(uint8_t state[16]) {
   for (int i = 0; i < 16; ++i) state[i] = TboxesLast[i][state[i]];
 }
 
+uint32_t SwapNibbles(uint32_t word) {
+  return ((word >> 4) & 0x0F0F0F0Fu) | ((word << 4) & 0xF0F0F0F0u);
+}
+
+// Fills g_derived from the working tables (layouts described in aes_whitebox_kernels.h).
+void BuildDerivedTables() {
+  DerivedTables& d = g_derived;
+  for (int r = 0; r < Nr - 1; ++r) {
+    for (int i = 0; i < 16; ++i) {
+      const bool swap = (i & 1) != 0;
+      for (int x = 0; x < 256; ++x) {
+        const uint32_t ty = swap ? SwapNibbles(Tyboxes[r][i][x]) : Tyboxes[r][i][x];
+        const uint32_t mbl = swap ? SwapNibbles(MBL[r][i][x]) : MBL[r][i][x];
+        d.ty_words[r][i][x] = ty;
+        d.mbl_words[r][i][x] = mbl;
+        for (int k = 0; k < 4; ++k) {
+          d.ty_bytes[r][i][k][x] = static_cast<uint8_t>(ty >> (24 - 8 * k));
+          d.mbl_bytes[r][i][k][x] = static_cast<uint8_t>(mbl >> (24 - 8 * k));
+        }
+      }
+    }
+    for (int t = 0; t < 96; ++t) {
+      const int kind = t % 6;
+      const bool transposed = kind == 2 || kind == 3;
+      const int shift = kind == 0 || kind == 2 || kind == 4 ? 4 : 0;
+      uint8_t unshifted[256];
+      for (int p = 0; p < 16; ++p) {
+        for (int q = 0; q < 16; ++q) {
+          const uint8_t v = Xor[r][t][p][q];
+          const int index = transposed ? (q << 4 | p) : (p << 4 | q);
+          unshifted[index] = v;
+          d.xor_bytes[r][t][index] = static_cast<uint8_t>(v << shift);
+        }
+      }
+      for (int m = 0; m < 8; ++m) {
+        for (int v = 0; v < 16; ++v) {
+          d.xor_paired[r][t][m][v] =
+              static_cast<uint8_t>(unshifted[m << 4 | v] | unshifted[(m + 8) << 4 | v] << 4);
+        }
+      }
+    }
+  }
+  std::memcpy(d.last, TboxesLast, sizeof d.last);
+}
+
+using BatchKernel = void (*)(const DerivedTables&, const uint8_t*, uint8_t*, size_t);
+
+struct PathChoice {
+  CipherPath path;
+  BatchKernel batch;  // nullptr: one block at a time
+  size_t min_batch;   // fewer blocks than this go one at a time
+};
+
+PathChoice g_path = {CipherPath::kPortable, nullptr, 0};
+
+bool Supported(CipherPath path) {
+  switch (path) {
+    case CipherPath::kPortable:
+      return true;
+#if LAUNCHER_CIPHER_X86_KERNELS
+    case CipherPath::kAvx2:
+      __builtin_cpu_init();
+      return __builtin_cpu_supports("avx2");
+    case CipherPath::kAvx512Vbmi:
+      __builtin_cpu_init();
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+             __builtin_cpu_supports("avx512vbmi");
+#else
+    default:
+      return false;
+#endif
+  }
+  return false;
+}
+
+PathChoice ChoiceFor(CipherPath path) {
+  switch (path) {
+#if LAUNCHER_CIPHER_X86_KERNELS
+    case CipherPath::kAvx2:
+      return {path, launcher_cipher::EvaluateBlocksAvx2, 4};
+    case CipherPath::kAvx512Vbmi:
+      return {path, launcher_cipher::EvaluateBlocksAvx512Vbmi, 4};
+#endif
+    default:
+      return {CipherPath::kPortable, nullptr, 0};
+  }
+}
+
+// Keystream for `count` (<= kMaxBatchBlocks) independent input blocks.
+void EvaluateBlocks(const uint8_t* in, uint8_t* out, size_t count) {
+  const PathChoice choice = g_path;
+  if (choice.batch != nullptr && count >= choice.min_batch) {
+    choice.batch(g_derived, in, out, count);
+    return;
+  }
+  std::memcpy(out, in, 16 * count);
+  for (size_t b = 0; b < count; ++b) launcher_cipher::EvaluateBlockPortable(g_derived, out + 16 * b);
+}
+
 // Adds one to a 128-bit big-endian counter; a full wrap leaves all zeros.
 void IncrementCounter(uint8_t counter[16]) {
   for (int i = 15; i >= 0; --i) {
@@ -61,7 +174,31 @@ void IncrementCounter(uint8_t counter[16]) {
   }
 }
 
+// output[i] = input[i] ^ keystream[i], in ascending order, each input byte read before the output
+// byte at the same index is written: the overlaps the modes allow stay correct.
+void XorKeystream(const uint8_t* input, const uint8_t* keystream, uint32_t length, uint8_t* output) {
+  for (uint32_t i = 0; i < length; ++i) output[i] = static_cast<uint8_t>(input[i] ^ keystream[i]);
+}
+
+uint32_t BlocksFor(uint32_t remaining) {
+  const uint32_t blocks = remaining / 16 + (remaining % 16 != 0);
+  return blocks < kMaxBatchBlocks ? blocks : static_cast<uint32_t>(kMaxBatchBlocks);
+}
+
 }  // namespace
+
+namespace launcher_cipher {
+
+bool SetCipherPathForTesting(CipherPath path, bool batch_every_count) {
+  if (!Supported(path)) return false;
+  g_path = ChoiceFor(path);
+  if (batch_every_count) g_path.min_batch = 1;
+  return true;
+}
+
+CipherPath ActiveCipherPath() { return g_path.path; }
+
+}  // namespace launcher_cipher
 
 extern "C" {
 
@@ -71,30 +208,47 @@ void initializeCipher(const uint8_t xorTables[13][96][16][16], const uint32_t ty
   std::memcpy(Tyboxes, tyboxes, sizeof Tyboxes);
   std::memcpy(TboxesLast, tboxesLast, sizeof TboxesLast);
   std::memcpy(MBL, mbl, sizeof MBL);
+  BuildDerivedTables();
+  static constexpr CipherPath kFastestFirst[] = {CipherPath::kAvx512Vbmi, CipherPath::kAvx2,
+                                                 CipherPath::kPortable};
+  for (CipherPath path : kFastestFirst) {
+    if (Supported(path)) {
+      g_path = ChoiceFor(path);
+      break;
+    }
+  }
 }
 
 void aes_whitebox_encrypt_cfb(const uint8_t iv[16], const uint8_t* input, uint32_t length,
                               uint8_t* output) {
   uint8_t reg[16];
   std::memcpy(reg, iv, 16);
-  for (uint32_t i = 0; i < length; ++i) {
-    const uint32_t k = i % 16;
-    if (k == 0) Cipher(reg);
-    reg[k] ^= input[i];
-    output[i] = reg[k];
+  for (uint32_t start = 0; start < length; start += 16) {
+    launcher_cipher::EvaluateBlockPortable(g_derived, reg);
+    const uint32_t n = length - start < 16 ? length - start : 16;
+    for (uint32_t k = 0; k < n; ++k) {
+      reg[k] ^= input[start + k];
+      output[start + k] = reg[k];
+    }
   }
 }
 
+// Keystream block i is the transform of ciphertext block i - 1 (of the IV for i = 0), so each
+// batch's inputs are copied out of `input` before any of the batch's output is written; the copy
+// also keeps the last ciphertext block of the batch for the next one.
 void aes_whitebox_decrypt_cfb(const uint8_t iv[16], const uint8_t* input, uint32_t length,
                               uint8_t* output) {
-  uint8_t reg[16];
-  std::memcpy(reg, iv, 16);
-  for (uint32_t i = 0; i < length; ++i) {
-    const uint32_t k = i % 16;
-    if (k == 0) Cipher(reg);
-    const uint8_t ciphertext = input[i];  // read once, so that in-place decryption works too
-    output[i] = ciphertext ^ reg[k];
-    reg[k] = ciphertext;
+  uint8_t blocks[16 * kMaxBatchBlocks];
+  uint8_t keystream[16 * kMaxBatchBlocks];
+  std::memcpy(blocks, iv, 16);
+  for (uint32_t start = 0; start < length;) {
+    const uint32_t count = BlocksFor(length - start);
+    const uint32_t bytes = length - start < 16 * count ? length - start : 16 * count;
+    std::memcpy(blocks + 16, input + start, 16 * (count - 1));
+    EvaluateBlocks(blocks, keystream, count);
+    if (bytes == 16 * count) std::memcpy(blocks, input + start + 16 * (count - 1), 16);
+    XorKeystream(input + start, keystream, bytes, output + start);
+    start += bytes;
   }
 }
 
@@ -102,10 +256,10 @@ void aes_whitebox_encrypt_ofb(const uint8_t iv[16], const uint8_t* input, uint32
                               uint8_t* output) {
   uint8_t reg[16];
   std::memcpy(reg, iv, 16);
-  for (uint32_t i = 0; i < length; ++i) {
-    const uint32_t k = i % 16;
-    if (k == 0) Cipher(reg);
-    output[i] = input[i] ^ reg[k];
+  for (uint32_t start = 0; start < length; start += 16) {
+    launcher_cipher::EvaluateBlockPortable(g_derived, reg);
+    const uint32_t n = length - start < 16 ? length - start : 16;
+    XorKeystream(input + start, reg, n, output + start);
   }
 }
 
@@ -116,17 +270,20 @@ void aes_whitebox_decrypt_ofb(const uint8_t iv[16], const uint8_t* input, uint32
 
 void aes_whitebox_encrypt_ctr(const uint8_t iv[16], const uint8_t* input, uint32_t length,
                               uint8_t* output) {
+  uint8_t counters[16 * kMaxBatchBlocks];
+  uint8_t keystream[16 * kMaxBatchBlocks];
   uint8_t counter[16];
-  uint8_t keystream[16];
   std::memcpy(counter, iv, 16);
-  for (uint32_t i = 0; i < length; ++i) {
-    const uint32_t k = i % 16;
-    if (k == 0) {
-      std::memcpy(keystream, counter, 16);
-      Cipher(keystream);
+  for (uint32_t start = 0; start < length;) {
+    const uint32_t count = BlocksFor(length - start);
+    const uint32_t bytes = length - start < 16 * count ? length - start : 16 * count;
+    for (uint32_t b = 0; b < count; ++b) {
+      std::memcpy(counters + 16 * b, counter, 16);
       IncrementCounter(counter);
     }
-    output[i] = input[i] ^ keystream[k];
+    EvaluateBlocks(counters, keystream, count);
+    XorKeystream(input + start, keystream, bytes, output + start);
+    start += bytes;
   }
 }
 
