@@ -5,6 +5,7 @@
 namespace whitebox {
 
 std::unique_ptr<TableSet> BuildPlainTableSet(const Key256& key);
+std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource& random);
 
 namespace {
 
@@ -72,15 +73,24 @@ std::optional<Key256> ParseKeyHex(std::string_view hex) {
 
 std::optional<Construction> ParseConstruction(std::string_view name) {
   if (name == "plain") return Construction::kPlain;
+  if (name == "hardened") return Construction::kHardened;
   return std::nullopt;
 }
 
-std::unique_ptr<TableSet> BuildTableSet(Construction construction, const Key256& key) {
+std::unique_ptr<TableSet> BuildTableSet(Construction construction, const Key256& key,
+                                        RandomSource& random) {
   switch (construction) {
     case Construction::kPlain:
       return BuildPlainTableSet(key);
+    case Construction::kHardened:
+      return BuildHardenedTableSet(key, random);
   }
   return nullptr;
+}
+
+std::unique_ptr<TableSet> BuildTableSet(Construction construction, const Key256& key) {
+  SystemRandom random;
+  return BuildTableSet(construction, key, random);
 }
 
 }  // namespace whitebox

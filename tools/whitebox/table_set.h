@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "aes_reference.h"
+#include "random_source.h"
 
 namespace whitebox {
 
@@ -45,11 +46,23 @@ enum class Construction {
   // Round keys folded directly into T-boxes; plain XOR tables; identity MBL. Reveals the key to
   // anyone who reads the tables: for tests and comparison only.
   kPlain,
+  // The plain tables behind random encodings: a 32x32 GF(2) mixing bijection per round and column
+  // on the Ty words, an 8x8 GF(2) encoding per state byte between rounds, and a random bijection
+  // on every 4-bit wire between tables. No table shows a key-dependent AES function on its own, so
+  // the key cannot be read off table by table (see audit.h); the published attacks on this family
+  // of constructions still apply.
+  kHardened,
 };
 
-// Parses a construction name as the command-line tool spells it ("plain").
+// Parses a construction name as the command-line tool spells it ("plain", "hardened").
 std::optional<Construction> ParseConstruction(std::string_view name);
 
+// Builds a table set for `key`, taking the hardened construction's random choices from `random`
+// (the plain construction draws nothing).
+std::unique_ptr<TableSet> BuildTableSet(Construction construction, const Key256& key,
+                                        RandomSource& random);
+
+// As above, with the operating system's generator as the source of randomness.
 std::unique_ptr<TableSet> BuildTableSet(Construction construction, const Key256& key);
 
 }  // namespace whitebox
