@@ -1,11 +1,19 @@
 // launcher-tablegen: builds white-box table sets and turns deployment data into C++ initializers.
 //
-//   launcher-tablegen generate --key HEX64 [--construction NAME] --output FILE
+//   launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]
+//                              [--verbose] --output FILE
+//   launcher-tablegen audit FILE
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
+// `generate` builds the hardened construction unless told otherwise, from the operating system's
+// random generator or, given --seed, reproducibly from the seed (any text; see random_source.h).
+// `audit` tries the trivial key read-outs on a table file and exits 0 if none succeeds, 1 if one
+// does (2 on a usage or I/O error).
 // `embed` writes one initializer-list fragment per constant (gxor.inc, gtyboxes.inc,
 // gtboxeslast.inc, gmbl.inc, distkey.inc) for the launcher's table source to include.
+#include <chrono>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -13,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "audit.h"
 #include "table_set.h"
 
 namespace {
@@ -22,16 +31,24 @@ constexpr size_t kDistributionKeySize = 48;
 int Usage() {
   std::fputs(
       "usage:\n"
-      "  launcher-tablegen generate --key HEX64 [--construction plain] --output FILE\n"
+      "  launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]\n"
+      "                             [--verbose] --output FILE\n"
+      "  launcher-tablegen audit FILE\n"
       "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n",
       stderr);
   return 2;
 }
 
-// Parses "--name value" pairs; false on a flag without a value or a value without a flag.
+// Parses "--name value" pairs and the lone "--verbose"; false on a flag without a value or a value
+// without a flag.
 bool ParseFlags(int argc, char** argv, std::map<std::string, std::string>& flags) {
   for (int i = 2; i < argc; i += 2) {
     const std::string name = argv[i];
+    if (name == "--verbose") {
+      flags["verbose"] = "";
+      --i;
+      continue;
+    }
     if (name.rfind("--", 0) != 0 || i + 1 >= argc) return false;
     flags[name.substr(2)] = argv[i + 1];
   }
@@ -87,19 +104,63 @@ int Generate(const std::map<std::string, std::string>& flags) {
     std::fprintf(stderr, "launcher-tablegen: the key must be 64 hexadecimal digits\n");
     return 1;
   }
-  const std::string name = flags.count("construction") ? flags.at("construction") : "plain";
+  const std::string name = flags.count("construction") ? flags.at("construction") : "hardened";
   const auto construction = whitebox::ParseConstruction(name);
   if (!construction) {
     std::fprintf(stderr, "launcher-tablegen: unknown construction '%s'\n", name.c_str());
     return 1;
   }
-  const auto tables = whitebox::BuildTableSet(*construction, *key);
+  const auto start = std::chrono::steady_clock::now();
+  std::unique_ptr<whitebox::TableSet> tables;
+  try {
+    if (flags.count("seed")) {
+      whitebox::SeededRandom random(flags.at("seed"));
+      tables = whitebox::BuildTableSet(*construction, *key, random);
+    } else {
+      whitebox::SystemRandom random;
+      tables = whitebox::BuildTableSet(*construction, *key, random);
+    }
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
+    return 1;
+  }
+  const auto built = std::chrono::steady_clock::now();
   const auto bytes = whitebox::SerializeTableSet(*tables);
   if (!WriteFile(flags.at("output"), std::string(bytes.begin(), bytes.end()))) {
     std::fprintf(stderr, "launcher-tablegen: cannot write %s\n", flags.at("output").c_str());
     return 1;
   }
+  if (flags.count("verbose")) {
+    const auto ms = [](auto duration) {
+      return std::chrono::duration<double, std::milli>(duration).count();
+    };
+    std::fprintf(stderr,
+                 "launcher-tablegen: %s set (%s) built in %.1f ms, written in %.1f ms: %s\n",
+                 name.c_str(),
+                 *construction == whitebox::Construction::kPlain ? "no randomness"
+                 : flags.count("seed")                           ? "seeded"
+                                                                 : "operating system randomness",
+                 ms(built - start), ms(std::chrono::steady_clock::now() - built),
+                 flags.at("output").c_str());
+  }
   return 0;
+}
+
+int Audit(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFile(path, bytes)) {
+    std::fprintf(stderr, "launcher-tablegen: cannot read %s\n", path.c_str());
+    return 2;
+  }
+  const auto tables = whitebox::DeserializeTableSet(bytes);
+  if (!tables) {
+    std::fprintf(stderr, "launcher-tablegen: %s is %zu bytes, expected %zu\n", path.c_str(),
+                 bytes.size(), whitebox::kTableFileSize);
+    return 2;
+  }
+  const auto report = whitebox::AuditTableSet(*tables);
+  std::fputs(whitebox::FormatAuditReport(report).c_str(), stdout);
+  return report.Passed() ? 0 : 1;
 }
 
 bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& bytes) {
@@ -143,6 +204,7 @@ int Embed(const std::map<std::string, std::string>& flags) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "audit") return argc == 3 ? Audit(argv[2]) : Usage();
   std::map<std::string, std::string> flags;
   if (argc < 2 || !ParseFlags(argc, argv, flags)) return Usage();
   const std::string command = argv[1];
