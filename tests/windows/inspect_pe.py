@@ -56,7 +56,8 @@ def main():
             failures.append('fixed product version %s' % (product_version,))
 
     manifest = None
-    for kind in getattr(pe, 'DIRECTORY_ENTRY_RESOURCE', pefile.Structure('')).entries:
+    resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, 'DIRECTORY_ENTRY_RESOURCE') else []
+    for kind in resources:
         if kind.id == pefile.RESOURCE_TYPE['RT_MANIFEST']:
             data = kind.directory.entries[0].directory.entries[0].data.struct
             manifest = pe.get_data(data.OffsetToData, data.Size).decode('utf-8')
