@@ -6,12 +6,22 @@
 #                                LAUNCHER_WHITEBOX_KEY at build time.
 #   LAUNCHER_WHITEBOX_KEY        64 hex digits; the key of the generated default set (the FIPS-197
 #                                AES-256 example key, for development and tests only).
+#   LAUNCHER_WHITEBOX_CONSTRUCTION  construction of the generated set: hardened (default) or plain
+#                                (which gives its key away; for comparison and tests only).
+#   LAUNCHER_WHITEBOX_SEED       seed of the generated set: the same key and seed give the same
+#                                file. Default: a fixed development seed, so builds reproduce.
+#                                Empty: fresh randomness from the operating system.
 #   LAUNCHER_DISTRIBUTION_KEY    48-byte file; defaults to a fixed test key.
 #
 # Sets LAUNCHER_TABLE_FILE and LAUNCHER_DISTRIBUTION_KEY_FILE to the files the build embeds.
 set(LAUNCHER_WHITEBOX_TABLES "" CACHE FILEPATH "White-box table file to embed (empty: generate)")
 set(LAUNCHER_WHITEBOX_KEY "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"
     CACHE STRING "AES-256 key (hex) of the generated default table set")
+set(LAUNCHER_WHITEBOX_CONSTRUCTION "hardened"
+    CACHE STRING "Construction of the generated default table set (hardened or plain)")
+set_property(CACHE LAUNCHER_WHITEBOX_CONSTRUCTION PROPERTY STRINGS hardened plain)
+set(LAUNCHER_WHITEBOX_SEED "launcher development seed"
+    CACHE STRING "Seed of the generated default table set (empty: operating system randomness)")
 set(LAUNCHER_DISTRIBUTION_KEY "${PROJECT_SOURCE_DIR}/cmake/test-distribution-key.bin"
     CACHE FILEPATH "48-byte encrypted distribution key to embed")
 
@@ -36,6 +46,11 @@ if(NOT _key_length EQUAL 64)
   message(FATAL_ERROR "LAUNCHER_WHITEBOX_KEY must be 64 hexadecimal digits, not ${_key_length}")
 endif()
 
+if(NOT LAUNCHER_WHITEBOX_CONSTRUCTION MATCHES "^(hardened|plain)$")
+  message(FATAL_ERROR "LAUNCHER_WHITEBOX_CONSTRUCTION must be hardened or plain, "
+                      "not '${LAUNCHER_WHITEBOX_CONSTRUCTION}'")
+endif()
+
 launcher_require_file_size(LAUNCHER_DISTRIBUTION_KEY "${LAUNCHER_DISTRIBUTION_KEY}" 48)
 set(LAUNCHER_DISTRIBUTION_KEY_FILE "${LAUNCHER_DISTRIBUTION_KEY}")
 
@@ -46,4 +61,8 @@ if(LAUNCHER_WHITEBOX_TABLES)
 else()
   set(LAUNCHER_TABLE_FILE "${CMAKE_BINARY_DIR}/deployment/whitebox-tables.bin")
   set(LAUNCHER_TABLE_FILE_GENERATED ON)
+  if(LAUNCHER_WHITEBOX_CONSTRUCTION STREQUAL "plain")
+    message(WARNING "LAUNCHER_WHITEBOX_CONSTRUCTION=plain: the embedded table set will give its "
+                    "AES-256 key to anyone who reads it. For tests only; never ship this build.")
+  endif()
 endif()

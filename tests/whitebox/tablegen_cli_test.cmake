@@ -1,7 +1,9 @@
 # launcher-tablegen end to end: seeded generation is reproducible to the byte, the default
 # construction is the hardened one, and `audit` names the leaks of a plain set with exit status 1,
-# passes hardened sets with 0 and reports unusable files with 2.
-#   cmake -DTABLEGEN=<launcher-tablegen> -DWORK_DIR=<scratch directory> -P tablegen_cli_test.cmake
+# passes hardened sets with 0 and reports unusable files with 2; the build's audit step warns
+# about a leaking set without failing.
+#   cmake -DTABLEGEN=<launcher-tablegen> -DWORK_DIR=<scratch directory>
+#         -DAUDIT_SCRIPT=<cmake/AuditTables.cmake> -P tablegen_cli_test.cmake
 set(key 603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4)
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
@@ -62,3 +64,23 @@ tablegen(2 audit ${WORK_DIR}/missing.bin)
 tablegen(2 audit)
 tablegen(1 generate --key ${key} --construction mystery --output ${WORK_DIR}/e.bin)
 expect_match("${err}" "unknown construction 'mystery'")
+
+# The build's audit step warns about a leaking set without failing, and reports a passing one.
+function(build_audit tables)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -DTABLEGEN=${TABLEGEN} -DTABLES=${tables}
+                          -DREPORT=${WORK_DIR}/report.txt -P "${AUDIT_SCRIPT}"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "the build's audit step failed on ${tables}:\n${stdout}${stderr}")
+  endif()
+  set(out "${stdout}${stderr}" PARENT_SCOPE)
+endfunction()
+build_audit(${WORK_DIR}/plain.bin)
+expect_match("${out}" "CMake Warning.*GIVES ITS KEY AWAY.*AES-256 key rebuilt from TboxesLast: ${key}")
+file(READ ${WORK_DIR}/report.txt report)
+expect_match("${report}" "LEAK: TboxesLast\\[15\\]")
+build_audit(${WORK_DIR}/a.bin)
+expect_match("${out}" "White-box table audit: PASS: ")
+if(out MATCHES "Warning")
+  message(FATAL_ERROR "the build's audit step warned about a hardened set:\n${out}")
+endif()
