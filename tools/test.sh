@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # The whole test suite, from a clean clone: installs what is missing, then builds and tests every
 # configuration. Exits non-zero on the first failure.
+#   Linux (native) build: unit tests, JVM tests, end-to-end runs, the demo
+#   AddressSanitizer + UndefinedBehaviorSanitizer build: the same tests
+#   64-bit Windows build: the tests again, run under wine64
+#   32-bit Windows build (the shipped launcher.exe): built and inspected (this host cannot run it)
+#   the configuration decoder under libFuzzer for a minute
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +23,18 @@ stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan
+
+stage "64-bit Windows build, tests under wine64"
+# The first wine start creates its prefix; do it once here rather than in parallel tests.
+WINEDEBUG=-all /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1 || true
+cmake --preset mingw-x86_64
+cmake --build --preset mingw-x86_64 -j "$jobs"
+ctest --preset mingw-x86_64
+
+stage "32-bit Windows build (launcher.exe), inspected"
+cmake --preset mingw-i686
+cmake --build --preset mingw-i686 -j "$jobs"
+ctest --preset mingw-i686
+
+stage "Decoder under libFuzzer (60 s)"
+bash tests/fuzz/run-fuzz.sh build/fuzz 60
