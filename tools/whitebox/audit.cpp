@@ -155,7 +155,8 @@ std::string FormatAuditReport(const AuditReport& report) {
     std::string list;
     size_t count = 0;
     for (; i < report.plain_xor.size() && report.plain_xor[i].round == round; ++i, ++count) {
-      list += (count ? "," : "") + std::to_string(report.plain_xor[i].table);
+      if (count > 0) list += ',';
+      list += std::to_string(report.plain_xor[i].table);
     }
     std::snprintf(line, sizeof line, "LEAK: Xor[%d]: %zu of 96 tables compute plain XOR: ", round,
                   count);
