@@ -1,0 +1,36 @@
+package launchertest;
+
+import static javax.crypto.Cipher.DECRYPT_MODE;
+import static javax.crypto.Cipher.ENCRYPT_MODE;
+
+import java.util.Random;
+
+/**
+ * The natives against the platform's own AES/CFB/NoPadding under the same key: random IVs, random
+ * data, lengths from 0 to 4 KiB (multiples of 16 for encryption, any length for decryption).
+ */
+public final class CipherAgreementMain {
+  private static final int ROUNDS = 300;
+
+  public static void main(String[] args) {
+    Harness h = new Harness("cipher_agreement");
+    long seed = Long.getLong("launcher.test.seed", System.nanoTime());
+    System.err.println("seed " + seed);
+    Random random = new Random(seed);
+    for (int round = 0; round < ROUNDS && h.failures() == 0; ++round) {
+      byte[] iv = new byte[16];
+      random.nextBytes(iv);
+      byte[] plain = new byte[16 * random.nextInt(257)];
+      random.nextBytes(plain);
+      h.checkBytes("encrypt of " + plain.length + " bytes, iv " + Harness.hex(iv),
+          Harness.javaxCfb(ENCRYPT_MODE, iv, plain),
+          Harness.encrypt(Harness.direct(iv), Harness.direct(plain)));
+      byte[] cipher = new byte[random.nextInt(4097)];
+      random.nextBytes(cipher);
+      h.checkBytes("decrypt of " + cipher.length + " bytes, iv " + Harness.hex(iv),
+          Harness.javaxCfb(DECRYPT_MODE, iv, cipher),
+          Harness.decrypt(Harness.direct(iv), Harness.direct(cipher)));
+    }
+    h.finish();
+  }
+}
