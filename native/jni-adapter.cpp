@@ -20,8 +20,8 @@
 namespace {
 
 // Handles of the hosted VM, set by initialize_java_app on the thread that created the VM and used
-// only there (a JNIEnv* belongs to one thread). The classes are local references of that thread;
-// they stay valid because that thread never returns into Java and never detaches.
+// only there (a JNIEnv* belongs to one thread). The classes are local references made outside any
+// native method: such references live until their thread detaches, which this one never does.
 JNIEnv* env = nullptr;
 jclass java_encrypt_class = nullptr;
 jclass java_main_class = nullptr;
