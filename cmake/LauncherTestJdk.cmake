@@ -4,9 +4,10 @@
 #   LAUNCHER_TEST_LIBJVM       path of libjvm.so
 #   LAUNCHER_TEST_JAVAC        path of javac
 #   LAUNCHER_TEST_JDK_MISSING  empty iff both were found, else why not
+#   LAUNCHER_TEST_JDK_MISSING_TAG  the same as a short word for test names
 # and defines launcher_compile_java(TARGET <name> OUTPUT_DIR <dir> SOURCES <files...>), a target that
-# compiles `SOURCES` into `OUTPUT_DIR` with every lint warning an error.
-include_guard(GLOBAL)
+# compiles `SOURCES` into `OUTPUT_DIR` with every lint warning an error. Include it in each directory
+# that uses it: the variables are set in the including directory's scope.
 
 set(LAUNCHER_TEST_JDK "" CACHE PATH "JDK whose JVM the tests and benchmarks run (empty: search)")
 find_file(LAUNCHER_TEST_LIBJVM NAMES libjvm.so
@@ -20,17 +21,21 @@ if(NOT LAUNCHER_TEST_LIBJVM AND NOT CMAKE_CROSSCOMPILING)
 endif()
 
 set(LAUNCHER_TEST_JDK_MISSING "")
+set(LAUNCHER_TEST_JDK_MISSING_TAG "")
 if(CMAKE_CROSSCOMPILING)
   set(LAUNCHER_TEST_JDK_MISSING "a cross build cannot run the build host's JVM")
+  set(LAUNCHER_TEST_JDK_MISSING_TAG cross_build)
 elseif(NOT LAUNCHER_TEST_LIBJVM)
   set(LAUNCHER_TEST_JDK_MISSING
     "no JDK found (set LAUNCHER_TEST_JDK or JAVA_HOME; Debian: openjdk-17-jdk-headless)")
+  set(LAUNCHER_TEST_JDK_MISSING_TAG no_jdk)
 else()
   get_filename_component(_launcher_jdk_home ${LAUNCHER_TEST_LIBJVM} DIRECTORY)  # lib/server
   get_filename_component(_launcher_jdk_home ${_launcher_jdk_home}/../.. ABSOLUTE)
   find_program(LAUNCHER_TEST_JAVAC javac PATHS ${_launcher_jdk_home}/bin NO_DEFAULT_PATH)
   if(NOT LAUNCHER_TEST_JAVAC)
     set(LAUNCHER_TEST_JDK_MISSING "the JDK at ${_launcher_jdk_home} has no javac")
+    set(LAUNCHER_TEST_JDK_MISSING_TAG no_javac)
   endif()
 endif()
 
