@@ -2,19 +2,17 @@
 // straightforward one-block-at-a-time evaluation (tests/support's EvaluateNetwork driving the same
 // modes, the reference the tests compare against), on a generated table set.
 //
-// straightforward/<mode>/<bytes> runs the reference; <path>/<mode>/<bytes> runs the launcher's
-// function on that path and reports `x_straightforward`: the reference's time per byte for the
-// same mode and length, measured earlier in this process (median of its repetitions), divided by
-// its own. Both are this thread's CPU time, which other processes on a shared machine disturb
-// less than wall time. The reference entries are registered first, so they run first; filtered out, the
-// reference is timed on demand. aes_whitebox_decrypt_ofb and _ctr are the encrypt functions.
+// straightforward/<mode>/<bytes> runs the reference alone; <path>/<mode>/<bytes> runs the
+// launcher's function on that path and reports `x_straightforward`: the reference's time per byte
+// for the same mode and length, timed in slices interleaved with the path's own run, divided by
+// the path's. Both are this thread's CPU time, which other processes on a shared machine disturb
+// less than wall time. aes_whitebox_decrypt_ofb and _ctr are the encrypt functions.
 #include <benchmark/benchmark.h>
 
 #include <time.h>
 
 #include <algorithm>
 #include <chrono>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -71,46 +69,29 @@ const Mode kModes[] = {
 const int64_t kLengths[] = {16, 1024, 65536, 1 << 20};
 constexpr testing_support::Block kIv = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
-// Reference seconds per byte, every repetition, by (mode, length).
-std::map<std::pair<const Mode*, int64_t>, std::vector<double>>& ReferenceSamples() {
-  static std::map<std::pair<const Mode*, int64_t>, std::vector<double>> samples;
-  return samples;
-}
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-double SecondsPerByte(Clock::duration elapsed, int64_t iterations, int64_t length) {
-  return std::chrono::duration<double>(elapsed).count() / static_cast<double>(iterations * length);
-}
-
-double TimeReference(const Mode& mode, int64_t length) {
-  const std::vector<uint8_t> input(length, 0x5a);
-  int64_t iterations = 0;
+// Runs the reference for at least `at_least` (and once at any rate); returns seconds and bytes.
+std::pair<double, double> ReferenceSlice(const Mode& mode, const std::vector<uint8_t>& input,
+                                         Clock::duration at_least) {
   const auto start = Clock::now();
+  double bytes = 0;
   do {
     benchmark::DoNotOptimize(mode.reference(Tables(), kIv, input));
-    ++iterations;
-  } while (Clock::now() - start < std::chrono::milliseconds(300));
-  return SecondsPerByte(Clock::now() - start, iterations, length);
-}
-
-double ReferenceSecondsPerByte(const Mode& mode, int64_t length) {
-  auto& samples = ReferenceSamples()[{&mode, length}];
-  if (samples.empty()) samples.push_back(TimeReference(mode, length));
-  std::vector<double> sorted = samples;
-  std::sort(sorted.begin(), sorted.end());
-  return sorted[sorted.size() / 2];
+    bytes += static_cast<double>(input.size());
+  } while (Clock::now() - start < at_least);
+  return {Seconds(Clock::now() - start), bytes};
 }
 
 void BM_Straightforward(benchmark::State& state, const Mode* mode) {
   const int64_t length = state.range(0);
   const std::vector<uint8_t> input(length, 0x5a);
-  const auto start = Clock::now();
   for (auto _ : state) benchmark::DoNotOptimize(mode->reference(Tables(), kIv, input));
-  const auto elapsed = Clock::now() - start;
-  ReferenceSamples()[{mode, length}].push_back(
-      SecondsPerByte(elapsed, state.iterations(), length));
   state.SetBytesProcessed(state.iterations() * length);
 }
 
+// The reference runs in slices between stretches of the path under test (outside the timed
+// region), so that both see the same load from whatever else shares the machine.
 void BM_Path(benchmark::State& state, CipherPath path, const Mode* mode) {
   Load();
   if (!launcher_cipher::SetCipherPathForTesting(path)) {
@@ -120,15 +101,43 @@ void BM_Path(benchmark::State& state, CipherPath path, const Mode* mode) {
   const int64_t length = state.range(0);
   const std::vector<uint8_t> input(length, 0x5a);
   std::vector<uint8_t> output(length);
-  const auto start = Clock::now();
+  const int64_t check_every = std::max<int64_t>(1, 4096 / length);
+  const Clock::duration stretch = std::chrono::milliseconds(100);
+  const Clock::duration slice = std::chrono::milliseconds(10);
+  double reference_seconds = 0;
+  double reference_bytes = 0;
+  auto add_slice = [&] {
+    const auto [seconds, bytes] = ReferenceSlice(*mode, input, slice);
+    reference_seconds += seconds;
+    reference_bytes += bytes;
+  };
+  add_slice();
+  Clock::duration own{0};
+  Clock::duration since_slice{0};
+  int64_t count = 0;
+  auto start = Clock::now();
   for (auto _ : state) {
     mode->function(kIv.data(), input.data(), static_cast<uint32_t>(length), output.data());
     benchmark::DoNotOptimize(output.data());
     benchmark::ClobberMemory();
+    if (++count % check_every == 0) {
+      const auto now = Clock::now();
+      own += now - start;
+      since_slice += now - start;
+      if (since_slice >= stretch) {
+        state.PauseTiming();
+        add_slice();
+        since_slice = Clock::duration{0};
+        state.ResumeTiming();
+      }
+      start = Clock::now();
+    }
   }
-  const double own = SecondsPerByte(Clock::now() - start, state.iterations(), length);
+  own += Clock::now() - start;
+  add_slice();
   state.SetBytesProcessed(state.iterations() * length);
-  state.counters["x_straightforward"] = ReferenceSecondsPerByte(*mode, length) / own;
+  const double own_per_byte = Seconds(own) / static_cast<double>(state.iterations() * length);
+  state.counters["x_straightforward"] = reference_seconds / reference_bytes / own_per_byte;
 }
 
 // The whole of initializeCipher: copying the working tables and building the derived layouts.
