@@ -35,6 +35,13 @@ inline Index Split(__m256i x) {
           _mm256_slli_epi16(x, 2), _mm256_slli_epi16(x, 1), x};
 }
 
+// The index high:low whose high nibble is that of `high` (whatever its low nibble holds) and whose
+// low nibble is `low`, which must have bit 7 clear: no need to assemble the byte first.
+inline Index Split(__m256i high, __m256i low) {
+  return {low, _mm256_slli_epi16(high, 3), _mm256_slli_epi16(high, 2),
+          _mm256_slli_epi16(high, 1), high};
+}
+
 inline __m256i Row(const uint8_t* row, const Index& x) {
   const __m256i table =
       _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
@@ -57,17 +64,18 @@ inline __m256i LookupBytes(const uint8_t* table, const Index& x) {
   return _mm256_blendv_epi8(EightRows(table, x), EightRows(table + 128, x), x.bit7);
 }
 
-// A paired Xor table (layout in aes_whitebox_kernels.h); the entry lands in the low nibble, or in
-// the high one when `high` is set, the other nibble zero.
-template <bool kHigh>
-inline __m256i LookupNibble(const uint8_t* paired, const Index& x) {
+// A paired Xor table (layout in aes_whitebox_kernels.h): the entry in the low nibble, the high
+// nibble zero.
+inline __m256i LookupLowNibble(const uint8_t* paired, const Index& x) {
   const __m256i both = EightRows(paired, x);
-  if (kHigh) {
-    const __m256i chosen = _mm256_blendv_epi8(_mm256_slli_epi16(both, 4), both, x.bit7);
-    return _mm256_and_si256(chosen, _mm256_set1_epi8(static_cast<char>(0xF0)));
-  }
   const __m256i chosen = _mm256_blendv_epi8(both, _mm256_srli_epi16(both, 4), x.bit7);
   return _mm256_and_si256(chosen, _mm256_set1_epi8(0x0F));
+}
+
+// The entry in the high nibble; the low nibble holds garbage.
+inline __m256i LookupHighNibble(const uint8_t* paired, const Index& x) {
+  const __m256i both = EightRows(paired, x);
+  return _mm256_blendv_epi8(_mm256_slli_epi16(both, 4), both, x.bit7);
 }
 
 // One stage (Ty or MBL) of one column for one group of 32 blocks (see the AVX-512 kernel, which
@@ -83,19 +91,15 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[8][16
     const __m256i b = LookupBytes(words[1][k], in[1]);
     const __m256i c = LookupBytes(words[2][k], in[2]);
     const __m256i d = LookupBytes(words[3][k], in[3]);
-    const __m256i ab = _mm256_xor_si256(a, b);
-    const __m256i cd = _mm256_xor_si256(c, d);
+    // First-level indices a_h:b_h, c_h:d_h, b_l:a_l, d_l:c_l (b and d are nibble-swapped).
     const uint8_t(*t)[8][16] = x + 6 * k;
-    const __m256i n0 = LookupNibble<true>(
-        t[0][0], Split(_mm256_xor_si256(b, _mm256_and_si256(ab, hi_nibbles))));
-    const __m256i n1 = LookupNibble<false>(
-        t[1][0], Split(_mm256_xor_si256(d, _mm256_and_si256(cd, hi_nibbles))));
-    const __m256i n2 = LookupNibble<true>(
-        t[2][0], Split(_mm256_xor_si256(b, _mm256_and_si256(ab, lo_nibbles))));
-    const __m256i n3 = LookupNibble<false>(
-        t[3][0], Split(_mm256_xor_si256(d, _mm256_and_si256(cd, lo_nibbles))));
-    out[k] = _mm256_or_si256(LookupNibble<true>(t[4][0], Split(_mm256_or_si256(n0, n1))),
-                             LookupNibble<false>(t[5][0], Split(_mm256_or_si256(n2, n3))));
+    const __m256i n0 = LookupHighNibble(t[0][0], Split(a, _mm256_and_si256(b, lo_nibbles)));
+    const __m256i n1 = LookupLowNibble(t[1][0], Split(c, _mm256_and_si256(d, lo_nibbles)));
+    const __m256i n2 = LookupHighNibble(t[2][0], Split(b, _mm256_and_si256(a, lo_nibbles)));
+    const __m256i n3 = LookupLowNibble(t[3][0], Split(d, _mm256_and_si256(c, lo_nibbles)));
+    out[k] = _mm256_or_si256(
+        _mm256_and_si256(LookupHighNibble(t[4][0], Split(n0, n1)), hi_nibbles),
+        LookupLowNibble(t[5][0], Split(n2, n3)));
   }
   for (int k = 0; k < 4; ++k) column[k] = out[k];
 }
