@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <string>
 #include <vector>
@@ -104,14 +105,14 @@ TEST(Gf2Matrix, RandomInvertibleMatricesHaveNoFixedEntries) {
   SeededRandom random("entries");
   uint8_t ever_set[8] = {};
   uint8_t ever_clear[8] = {};
-  std::set<std::vector<uint8_t>> distinct;
+  std::set<std::array<uint8_t, 8>> distinct;
   for (int draw = 0; draw < 200; ++draw) {
     const Matrix8 m = Matrix8::RandomInvertible(random);
-    std::vector<uint8_t> rows;
+    std::array<uint8_t, 8> rows;
     for (int i = 0; i < 8; ++i) {
       ever_set[i] |= m.row(i);
       ever_clear[i] |= static_cast<uint8_t>(~m.row(i));
-      rows.push_back(m.row(i));
+      rows[i] = m.row(i);
     }
     distinct.insert(rows);
   }
