@@ -72,41 +72,41 @@ uint32_t SwapNibbles(uint32_t word) {
   return ((word >> 4) & 0x0F0F0F0Fu) | ((word << 4) & 0xF0F0F0F0u);
 }
 
-// Fills g_derived from the working tables (layouts described in aes_whitebox_kernels.h).
-void BuildDerivedTables() {
+// Fills g_derived from the working tables (layouts described in aes_whitebox_kernels.h); the
+// layouts only the vector kernels read are left alone unless `vector_layouts`.
+void BuildDerivedTables(bool vector_layouts) {
   DerivedTables& d = g_derived;
   for (int r = 0; r < Nr - 1; ++r) {
     for (int i = 0; i < 16; ++i) {
-      const bool swap = (i & 1) != 0;
+      const uint32_t swap_mask = (i & 1) != 0 ? ~0u : 0u;
       for (int x = 0; x < 256; ++x) {
-        const uint32_t ty = swap ? SwapNibbles(Tyboxes[r][i][x]) : Tyboxes[r][i][x];
-        const uint32_t mbl = swap ? SwapNibbles(MBL[r][i][x]) : MBL[r][i][x];
-        d.ty_words[r][i][x] = ty;
-        d.mbl_words[r][i][x] = mbl;
-        for (int k = 0; k < 4; ++k) {
-          d.ty_bytes[r][i][k][x] = static_cast<uint8_t>(ty >> (24 - 8 * k));
-          d.mbl_bytes[r][i][k][x] = static_cast<uint8_t>(mbl >> (24 - 8 * k));
+        const uint32_t ty = Tyboxes[r][i][x];
+        const uint32_t mbl = MBL[r][i][x];
+        d.ty_words[r][i][x] = ty ^ ((ty ^ SwapNibbles(ty)) & swap_mask);
+        d.mbl_words[r][i][x] = mbl ^ ((mbl ^ SwapNibbles(mbl)) & swap_mask);
+      }
+      for (int k = 0; vector_layouts && k < 4; ++k) {
+        for (int x = 0; x < 256; ++x) {
+          d.ty_bytes[r][i][k][x] = static_cast<uint8_t>(d.ty_words[r][i][x] >> (24 - 8 * k));
+          d.mbl_bytes[r][i][k][x] = static_cast<uint8_t>(d.mbl_words[r][i][x] >> (24 - 8 * k));
         }
       }
     }
     for (int t = 0; t < 96; ++t) {
       const int kind = t % 6;
-      const bool transposed = kind == 2 || kind == 3;
-      const int shift = kind == 0 || kind == 2 || kind == 4 ? 4 : 0;
-      uint8_t unshifted[256];
-      for (int p = 0; p < 16; ++p) {
-        for (int q = 0; q < 16; ++q) {
-          const uint8_t v = Xor[r][t][p][q];
-          const int index = transposed ? (q << 4 | p) : (p << 4 | q);
-          unshifted[index] = v;
-          d.xor_bytes[r][t][index] = static_cast<uint8_t>(v << shift);
-        }
+      // Entries in the order of the derived index, unshifted.
+      uint8_t ordered[256];
+      if (kind == 2 || kind == 3) {
+        for (int p = 0; p < 16; ++p)
+          for (int q = 0; q < 16; ++q) ordered[q << 4 | p] = Xor[r][t][p][q];
+      } else {
+        std::memcpy(ordered, Xor[r][t], 256);
       }
-      for (int m = 0; m < 8; ++m) {
-        for (int v = 0; v < 16; ++v) {
-          d.xor_paired[r][t][m][v] =
-              static_cast<uint8_t>(unshifted[m << 4 | v] | unshifted[(m + 8) << 4 | v] << 4);
-        }
+      const uint8_t high = kind == 0 || kind == 2 || kind == 4 ? 16 : 1;
+      for (int i = 0; i < 256; ++i) d.xor_bytes[r][t][i] = static_cast<uint8_t>(ordered[i] * high);
+      uint8_t* paired = &d.xor_paired[r][t][0][0];
+      for (int i = 0; vector_layouts && i < 128; ++i) {
+        paired[i] = static_cast<uint8_t>(ordered[i] | ordered[i + 128] << 4);
       }
     }
   }
@@ -216,7 +216,7 @@ void initializeCipher(const uint8_t xorTables[13][96][16][16], const uint32_t ty
   std::memcpy(Tyboxes, tyboxes, sizeof Tyboxes);
   std::memcpy(TboxesLast, tboxesLast, sizeof TboxesLast);
   std::memcpy(MBL, mbl, sizeof MBL);
-  BuildDerivedTables();
+  BuildDerivedTables(Supported(CipherPath::kAvx2) || Supported(CipherPath::kAvx512Vbmi));
   static constexpr CipherPath kFastestFirst[] = {CipherPath::kAvx512Vbmi, CipherPath::kAvx2,
                                                  CipherPath::kPortable};
   for (CipherPath path : kFastestFirst) {

@@ -19,7 +19,8 @@ namespace launcher_cipher {
 inline constexpr int kFullRounds = 13;
 
 // Every derived layout is a function of the working tables alone and is rebuilt in full by
-// initializeCipher. Byte tables hold 256 entries and start on a 64-byte boundary.
+// initializeCipher; the byte-sliced and paired layouts only when the processor can run a vector
+// kernel. Byte tables hold 256 entries and start on a 64-byte boundary.
 //
 // Nibble arrangement. Byte k of a 32-bit Ty/MBL word (k = 0 most significant) carries the nibbles
 // the Xor reduction pairs for output byte k: high nibble h = bits 28-8k.., low nibble l. The words
