@@ -86,6 +86,7 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[8][16
   const __m256i lo_nibbles = _mm256_set1_epi8(0x0F);
   const __m256i hi_nibbles = _mm256_set1_epi8(static_cast<char>(0xF0));
   __m256i out[4];
+#pragma GCC unroll 4
   for (int k = 0; k < 4; ++k) {
     const __m256i a = LookupBytes(words[0][k], in[0]);
     const __m256i b = LookupBytes(words[1][k], in[1]);

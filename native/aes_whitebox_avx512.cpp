@@ -21,6 +21,9 @@ namespace {
 
 constexpr int kLanes = 64;
 
+// The loops over groups, output bytes and positions below are unrolled at any optimisation level,
+// so that the vectors stay in registers (rolled, the kernel runs about 40 % slower at -O2).
+
 // out[g] = table[index[g]] for a 256-entry byte table; high[g] holds the top bit of each index.
 template <int G>
 inline void Lookup(const uint8_t* table, const __m512i (&index)[G], const __mmask64 (&high)[G],
@@ -30,6 +33,7 @@ inline void Lookup(const uint8_t* table, const __m512i (&index)[G], const __mmas
   const __m512i t1 = _mm512_load_si512(t + 1);
   const __m512i t2 = _mm512_load_si512(t + 2);
   const __m512i t3 = _mm512_load_si512(t + 3);
+#pragma GCC unroll 4
   for (int g = 0; g < G; ++g) {
     const __m512i lo = _mm512_permutex2var_epi8(t0, index[g], t1);
     const __m512i hi = _mm512_permutex2var_epi8(t2, index[g], t3);
@@ -39,6 +43,7 @@ inline void Lookup(const uint8_t* table, const __m512i (&index)[G], const __mmas
 
 template <int G>
 inline void TopBits(const __m512i (&v)[G], __mmask64 (&high)[G]) {
+#pragma GCC unroll 4
   for (int g = 0; g < G; ++g) high[g] = _mm512_movepi8_mask(v[g]);
 }
 
@@ -48,9 +53,11 @@ template <int G>
 inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[256],
                         __m512i (&column)[4][G]) {
   __mmask64 high[4][G];
+#pragma GCC unroll 4
   for (int i = 0; i < 4; ++i) TopBits(column[i], high[i]);
   const __m512i hi_nibbles = _mm512_set1_epi8(static_cast<char>(0xF0));
   __m512i out[4][G];
+#pragma GCC unroll 4
   for (int k = 0; k < 4; ++k) {
     __m512i a[G], b[G], c[G], d[G];
     Lookup(words[0][k], column[0], high[0], a);
@@ -58,6 +65,7 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[256],
     Lookup(words[2][k], column[2], high[2], c);
     Lookup(words[3][k], column[3], high[3], d);
     __m512i i0[G], i1[G], i2[G], i3[G];
+#pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
       // 0xCA: bitwise select, first operand ? second : third.
       i0[g] = _mm512_ternarylogic_epi32(hi_nibbles, a[g], b[g], 0xCA);
@@ -75,6 +83,7 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[256],
     Lookup(t[1], i1, m1, b);
     Lookup(t[2], i2, m2, c);
     Lookup(t[3], i3, m3, d);
+#pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
       i0[g] = _mm512_or_si512(a[g], b[g]);
       i2[g] = _mm512_or_si512(c[g], d[g]);
@@ -83,21 +92,27 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[256],
     TopBits(i2, m2);
     Lookup(t[4], i0, m0, a);
     Lookup(t[5], i2, m2, c);
+#pragma GCC unroll 4
     for (int g = 0; g < G; ++g) out[k][g] = _mm512_or_si512(a[g], c[g]);
   }
+#pragma GCC unroll 4
   for (int k = 0; k < 4; ++k)
+#pragma GCC unroll 4
     for (int g = 0; g < G; ++g) column[k][g] = out[k][g];
 }
 
 constexpr int kShift[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
 
-// Blocks b < count of `in` into byte-sliced lanes: lanes[i][b] = in[16 * b + i].
+// Blocks b < count of `in` into byte-sliced lanes: lanes[i][b] = in[16 * b + i], the other lanes
+// zero. The transpositions run over whole groups, so that the compiler vectorises them at -O2 too.
 template <int G>
 void Gather(const uint8_t* in, size_t count, __m512i (&state)[16][G]) {
+  alignas(64) uint8_t blocks[G * kLanes][16];
+  std::memcpy(blocks, in, 16 * count);
+  std::memset(blocks[count], 0, 16 * (G * kLanes - count));
   alignas(64) uint8_t lanes[16][G * kLanes];
-  std::memset(lanes, 0, sizeof lanes);
-  for (size_t b = 0; b < count; ++b)
-    for (int i = 0; i < 16; ++i) lanes[i][b] = in[16 * b + i];
+  for (int b = 0; b < G * kLanes; ++b)
+    for (int i = 0; i < 16; ++i) lanes[i][b] = blocks[b][i];
   for (int i = 0; i < 16; ++i)
     for (int g = 0; g < G; ++g) state[i][g] = _mm512_load_si512(lanes[i] + g * kLanes);
 }
@@ -107,8 +122,10 @@ void Scatter(const __m512i (&state)[16][G], size_t count, uint8_t* out) {
   alignas(64) uint8_t lanes[16][G * kLanes];
   for (int i = 0; i < 16; ++i)
     for (int g = 0; g < G; ++g) _mm512_store_si512(lanes[i] + g * kLanes, state[i][g]);
-  for (size_t b = 0; b < count; ++b)
-    for (int i = 0; i < 16; ++i) out[16 * b + i] = lanes[i][b];
+  alignas(64) uint8_t blocks[G * kLanes][16];
+  for (int b = 0; b < G * kLanes; ++b)
+    for (int i = 0; i < 16; ++i) blocks[b][i] = lanes[i][b];
+  std::memcpy(out, blocks, 16 * count);
 }
 
 template <int G>
