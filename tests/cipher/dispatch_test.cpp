@@ -233,6 +233,26 @@ void EveryPath::KnownAnswerVectorsOnTheLoadedSet() {
   }
 }
 
+// A vector path the processor has must be there and be the one initializeCipher picks: a build that
+// silently left a kernel out would otherwise only skip its tests above.
+TEST(CipherPathChoice, EveryPathTheProcessorHasIsAvailableAndTheFastestIsChosen) {
+  std::mt19937_64 rng(1);
+  testing_support::LoadIntoCipher(*testing_support::RandomTableSet(rng));
+  std::vector<CipherPath> available = {CipherPath::kPortable};
+#if defined(__x86_64__) || defined(__i386__)
+  if (__builtin_cpu_supports("avx2")) available.push_back(CipherPath::kAvx2);
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vbmi")) {
+    available.push_back(CipherPath::kAvx512Vbmi);
+  }
+#endif
+  EXPECT_EQ(launcher_cipher::ActiveCipherPath(), available.back());
+  for (CipherPath path : available) {
+    EXPECT_TRUE(launcher_cipher::SetCipherPathForTesting(path)) << PathName(path);
+  }
+  launcher_cipher::SetCipherPathForTesting(available.back());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cipher, EveryPath,
     ::testing::Values(std::make_tuple(CipherPath::kPortable, false),
