@@ -1,8 +1,8 @@
 // Batch evaluation with AVX-512 VBMI, byte-sliced: one register holds state byte i of 64 blocks,
 // and a 256-entry byte table is two vpermi2b lookups (128 entries each) joined by the index's top
-// bit. Up to four groups of 64 blocks share every table load, which keeps the traffic to the
-// ~730 KiB of derived tables per pass low. Built with AVX-512 flags; run only when the processor
-// has AVX-512 F, BW and VBMI.
+// bit. Up to four groups of 64 blocks go through the rounds together and share each load of the
+// ~730 KiB of derived tables a pass reads. Built with AVX-512 flags (see aes_whitebox_kernels.h
+// for what that rules out); run only when the processor has AVX-512 F, BW and VBMI.
 #include "aes_whitebox_kernels.h"
 
 #if LAUNCHER_CIPHER_X86_KERNELS
@@ -22,7 +22,7 @@ namespace {
 constexpr int kLanes = 64;
 
 // The loops over groups, output bytes and positions below are unrolled at any optimisation level,
-// so that the vectors stay in registers (rolled, the kernel runs about 40 % slower at -O2).
+// so that the vectors stay in registers (left to -O2, the kernel ran about 30 % slower).
 
 // out[g] = table[index[g]] for a 256-entry byte table; high[g] holds the top bit of each index.
 template <int G>
@@ -104,7 +104,7 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[256],
 constexpr int kShift[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
 
 // Blocks b < count of `in` into byte-sliced lanes: lanes[i][b] = in[16 * b + i], the other lanes
-// zero. The transpositions run over whole groups, so that the compiler vectorises them at -O2 too.
+// zero. The transpositions run over whole groups, with bounds the compiler knows.
 template <int G>
 void Gather(const uint8_t* in, size_t count, __m512i (&state)[16][G]) {
   alignas(64) uint8_t blocks[G * kLanes][16];

@@ -51,6 +51,11 @@ extern DerivedTables g_derived;
 // One block through the network, in place: scalar code for any target.
 void EvaluateBlockPortable(const DerivedTables& tables, uint8_t block[16]);
 
+// The files defining these are compiled with their instruction set's flags. They may not define or
+// instantiate inline functions or templates with external linkage (the standard library's
+// included): the linker keeps one copy of such a function for the whole program, and it could be
+// the copy built for AVX-512 that portable code ends up calling.
+//
 // `count` blocks (1 <= count <= kMaxBatchBlocks) from `in` to `out` (16 * count bytes each; they
 // may not overlap). Blocks are independent; any count works, small ones waste vector lanes.
 inline constexpr size_t kMaxBatchBlocks = 256;

@@ -18,7 +18,7 @@ inline void ReduceColumn(const uint8_t (*x)[256], uint32_t a, uint32_t b, uint32
   const uint32_t hi_cd = d ^ (cd & 0xF0F0F0F0u);
   const uint32_t lo_cd = d ^ (cd & 0x0F0F0F0Fu);
   // Unrolled at any optimisation level: constant shifts and table offsets, and four independent
-  // chains of lookups in flight (rolled, the loop runs about 40 % slower at -O2).
+  // chains of lookups in flight (left to -O2, the loop stayed rolled and ran a quarter slower).
 #pragma GCC unroll 4
   for (int k = 0; k < 4; ++k) {
     const int shift = 24 - 8 * k;
