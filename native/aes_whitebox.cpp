@@ -26,8 +26,9 @@ uint8_t TboxesLast[16][256];
 uint32_t MBL[Nr - 1][16][256];
 
 // ShiftRows, XorReduce and Cipher define the network one table read at a time. The stream modes
-// run the derived-layout evaluations below instead, which must compute exactly this.
-[[maybe_unused]] void ShiftRows(uint8_t state[16]) {
+// normally run the faster derived-layout evaluations below, which must compute exactly this; the
+// definition itself serves as the kDefinition path.
+void ShiftRows(uint8_t state[16]) {
   static constexpr int kPermutation[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
   uint8_t copy[16];
   std::memcpy(copy, state, 16);
@@ -37,7 +38,7 @@ uint32_t MBL[Nr - 1][16][256];
 // Folds the four 32-bit words a..d of one column back into its four state bytes through the 24
 // nibble-XOR tables of round r, column j. Byte k of the result is built from nibbles k (high) and
 // k + 1 (low) of the words, counted from the most significant.
-[[maybe_unused]] void XorReduce(int r, int j, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t* column) {
+void XorReduce(int r, int j, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t* column) {
   const uint8_t(*x)[16][16] = Xor[r] + 24 * j;
   for (int k = 0; k < 4; ++k) {
     const int h = 28 - 8 * k;
@@ -53,7 +54,7 @@ uint32_t MBL[Nr - 1][16][256];
 
 // Runs the network on one block in place. The transform adds nothing of its own: what it computes
 // is fixed wholly by the tables.
-[[maybe_unused]] void Cipher(uint8_t state[16]) {
+void Cipher(uint8_t state[16]) {
   for (int r = 0; r < Nr - 1; ++r) {
     ShiftRows(state);
     for (int j = 0; j < 4; ++j) {
@@ -115,8 +116,15 @@ void BuildDerivedTables(bool vector_layouts) {
 
 using BatchKernel = void (*)(const DerivedTables&, const uint8_t*, uint8_t*, size_t);
 
+using OneBlock = void (*)(uint8_t state[16]);
+
+// The scalar evaluation over the derived layouts: the serial modes' evaluation on every path but
+// kDefinition.
+void DerivedBlock(uint8_t state[16]) { launcher_cipher::EvaluateBlockPortable(g_derived, state); }
+
 struct PathChoice {
   CipherPath path;
+  OneBlock one_block;  // one block in place: serial modes, short runs, leftovers of a batch
   BatchKernel batch;  // nullptr: one block at a time
   size_t lanes;       // blocks the batch kernel evaluates in one go
   // A run of fewer blocks than this that would occupy a group of lanes of its own goes one block at
@@ -125,10 +133,11 @@ struct PathChoice {
   size_t min_batch;
 };
 
-PathChoice g_path = {CipherPath::kPortable, nullptr, 1, 0};
+PathChoice g_path = {CipherPath::kPortable, DerivedBlock, nullptr, 1, 0};
 
 bool Supported(CipherPath path) {
   switch (path) {
+    case CipherPath::kDefinition:
     case CipherPath::kPortable:
       return true;
 #if LAUNCHER_CIPHER_X86_KERNELS
@@ -151,12 +160,14 @@ PathChoice ChoiceFor(CipherPath path) {
   switch (path) {
 #if LAUNCHER_CIPHER_X86_KERNELS
     case CipherPath::kAvx2:
-      return {path, launcher_cipher::EvaluateBlocksAvx2, 32, 14};
+      return {path, DerivedBlock, launcher_cipher::EvaluateBlocksAvx2, 32, 14};
     case CipherPath::kAvx512Vbmi:
-      return {path, launcher_cipher::EvaluateBlocksAvx512Vbmi, 64, 5};
+      return {path, DerivedBlock, launcher_cipher::EvaluateBlocksAvx512Vbmi, 64, 5};
 #endif
+    case CipherPath::kDefinition:
+      return {path, Cipher, nullptr, 1, 0};
     default:
-      return {CipherPath::kPortable, nullptr, 1, 0};
+      return {CipherPath::kPortable, DerivedBlock, nullptr, 1, 0};
   }
 }
 
@@ -171,7 +182,7 @@ void EvaluateBlocks(const uint8_t* in, uint8_t* out, size_t count) {
   }
   std::memcpy(out + 16 * batched, in + 16 * batched, 16 * (count - batched));
   for (size_t b = batched; b < count; ++b) {
-    launcher_cipher::EvaluateBlockPortable(g_derived, out + 16 * b);
+    choice.one_block(out + 16 * b);
   }
 }
 
@@ -232,7 +243,7 @@ void aes_whitebox_encrypt_cfb(const uint8_t iv[16], const uint8_t* input, uint32
   uint8_t reg[16];
   std::memcpy(reg, iv, 16);
   for (uint32_t start = 0; start < length; start += 16) {
-    launcher_cipher::EvaluateBlockPortable(g_derived, reg);
+    g_path.one_block(reg);
     const uint32_t n = length - start < 16 ? length - start : 16;
     for (uint32_t k = 0; k < n; ++k) {
       reg[k] ^= input[start + k];
@@ -265,7 +276,7 @@ void aes_whitebox_encrypt_ofb(const uint8_t iv[16], const uint8_t* input, uint32
   uint8_t reg[16];
   std::memcpy(reg, iv, 16);
   for (uint32_t start = 0; start < length; start += 16) {
-    launcher_cipher::EvaluateBlockPortable(g_derived, reg);
+    g_path.one_block(reg);
     const uint32_t n = length - start < 16 ? length - start : 16;
     XorKeystream(input + start, reg, n, output + start);
   }

@@ -6,6 +6,7 @@
 namespace launcher_cipher {
 
 enum class CipherPath {
+  kDefinition,  // the network as defined, one table read at a time: never chosen, the baseline
   kPortable,    // scalar code only
   kAvx2,        // 32 blocks at a time, 16-entry vpshufb row lookups
   kAvx512Vbmi,  // 64 blocks at a time, 128-entry vpermi2b lookups

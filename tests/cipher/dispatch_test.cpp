@@ -1,6 +1,7 @@
-// Every evaluation path (portable, AVX2, AVX-512 VBMI: each one this processor has) must give the
-// straightforward evaluation's results bit for bit, for any table set, length, alignment and
-// allowed overlap, across the modes' internal batch boundaries (256 blocks) and counter carries.
+// Every evaluation path (the definition, portable, AVX2, AVX-512 VBMI: each one this processor has)
+// must give the straightforward evaluation's results bit for bit, for any table set, length,
+// alignment and allowed overlap, across the modes' internal batch boundaries (256 blocks) and
+// counter carries.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,6 +64,8 @@ std::unique_ptr<whitebox::TableSet> AesTableSet(whitebox::Construction construct
 namespace launcher_cipher {
 const char* PathName(CipherPath path) {
   switch (path) {
+    case CipherPath::kDefinition:
+      return "Definition";
     case CipherPath::kPortable:
       return "Portable";
     case CipherPath::kAvx2:
@@ -238,7 +241,7 @@ void EveryPath::KnownAnswerVectorsOnTheLoadedSet() {
 TEST(CipherPathChoice, EveryPathTheProcessorHasIsAvailableAndTheFastestIsChosen) {
   std::mt19937_64 rng(1);
   testing_support::LoadIntoCipher(*testing_support::RandomTableSet(rng));
-  std::vector<CipherPath> available = {CipherPath::kPortable};
+  std::vector<CipherPath> available = {CipherPath::kDefinition, CipherPath::kPortable};
 #if defined(__x86_64__) || defined(__i386__)
   if (__builtin_cpu_supports("avx2")) available.push_back(CipherPath::kAvx2);
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -255,7 +258,8 @@ TEST(CipherPathChoice, EveryPathTheProcessorHasIsAvailableAndTheFastestIsChosen)
 
 INSTANTIATE_TEST_SUITE_P(
     Cipher, EveryPath,
-    ::testing::Values(std::make_tuple(CipherPath::kPortable, false),
+    ::testing::Values(std::make_tuple(CipherPath::kDefinition, false),
+                      std::make_tuple(CipherPath::kPortable, false),
                       std::make_tuple(CipherPath::kAvx2, false),
                       std::make_tuple(CipherPath::kAvx2, true),
                       std::make_tuple(CipherPath::kAvx512Vbmi, false),
