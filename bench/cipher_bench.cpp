@@ -51,15 +51,7 @@ void Load() {
   initializeCipher(t.xor_tables, t.tyboxes, t.tboxes_last, t.mbl);
 }
 
-using ModeFunction = void (*)(const uint8_t*, const uint8_t*, uint32_t, uint8_t*);
-using ReferenceFunction = std::vector<uint8_t> (*)(const whitebox::TableSet&,
-                                                   const testing_support::Block&,
-                                                   const std::vector<uint8_t>&);
-struct Mode {
-  const char* name;
-  ModeFunction function;
-  ReferenceFunction reference;
-};
+using testing_support::Mode;
 const Mode kModes[] = {
     {"encrypt_cfb", aes_whitebox_encrypt_cfb, testing_support::ReferenceCfbEncrypt},
     {"decrypt_cfb", aes_whitebox_decrypt_cfb, testing_support::ReferenceCfbDecrypt},

@@ -23,35 +23,11 @@ using launcher_cipher::CipherPath;
 using testing_support::Block;
 using testing_support::Hex;
 
-using ModeFunction = void (*)(const uint8_t*, const uint8_t*, uint32_t, uint8_t*);
-using ReferenceFunction = std::vector<uint8_t> (*)(const whitebox::TableSet&, const Block&,
-                                                   const std::vector<uint8_t>&);
-struct Mode {
-  const char* name;
-  ModeFunction function;
-  ReferenceFunction reference;
-};
-
-const Mode kModes[] = {
-    {"encrypt_cfb", aes_whitebox_encrypt_cfb, testing_support::ReferenceCfbEncrypt},
-    {"decrypt_cfb", aes_whitebox_decrypt_cfb, testing_support::ReferenceCfbDecrypt},
-    {"encrypt_ofb", aes_whitebox_encrypt_ofb, testing_support::ReferenceOfb},
-    {"decrypt_ofb", aes_whitebox_decrypt_ofb, testing_support::ReferenceOfb},
-    {"encrypt_ctr", aes_whitebox_encrypt_ctr, testing_support::ReferenceCtr},
-    {"decrypt_ctr", aes_whitebox_decrypt_ctr, testing_support::ReferenceCtr},
-};
-
-std::vector<uint8_t> RandomBytes(std::mt19937_64& rng, size_t n) {
-  std::vector<uint8_t> bytes(n);
-  for (auto& b : bytes) b = static_cast<uint8_t>(rng());
-  return bytes;
-}
-
-Block RandomBlock(std::mt19937_64& rng) {
-  Block block;
-  for (auto& b : block) b = static_cast<uint8_t>(rng());
-  return block;
-}
+using testing_support::Mode;
+using testing_support::RandomBlock;
+using testing_support::RandomBytes;
+using testing_support::RunMode;
+const auto& kModes = testing_support::kAllModes;
 
 std::unique_ptr<whitebox::TableSet> AesTableSet(whitebox::Construction construction) {
   const auto key =
@@ -212,7 +188,7 @@ void EveryPath::KnownAnswerVectorsOnTheLoadedSet() {
       "6bc1bee22e409f96e93d7e117393172a ae2d8a571e03ac9c9eb76fac45af8e51"
       "30c81c46a35ce411e5fbc1191a0a52ef f69f2445df4f9b17ad2b417be66c3710");
   struct Vector {
-    ModeFunction encrypt, decrypt;
+    testing_support::ModeFunction encrypt, decrypt;
     const std::vector<uint8_t>& iv;
     std::vector<uint8_t> ciphertext;
   };

@@ -12,14 +12,7 @@ namespace {
 
 using testing_support::Hex;
 
-using ModeFunction = void (*)(const uint8_t*, const uint8_t*, uint32_t, uint8_t*);
-
-std::vector<uint8_t> RunMode(ModeFunction mode, const std::vector<uint8_t>& iv,
-                         const std::vector<uint8_t>& input) {
-  std::vector<uint8_t> output(input.size());
-  mode(iv.data(), input.data(), static_cast<uint32_t>(input.size()), output.data());
-  return output;
-}
+using testing_support::RunMode;
 
 whitebox::Key256 KeyFromHex(const char* hex) {
   const auto key = whitebox::ParseKeyHex(hex);

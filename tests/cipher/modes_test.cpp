@@ -15,43 +15,11 @@
 namespace {
 
 using testing_support::Block;
-
-using ModeFunction = void (*)(const uint8_t*, const uint8_t*, uint32_t, uint8_t*);
-using ReferenceFunction = std::vector<uint8_t> (*)(const whitebox::TableSet&, const Block&,
-                                                   const std::vector<uint8_t>&);
-
-struct Mode {
-  const char* name;
-  ModeFunction function;
-  ReferenceFunction reference;
-};
-
-const Mode kModes[] = {
-    {"encrypt_cfb", aes_whitebox_encrypt_cfb, testing_support::ReferenceCfbEncrypt},
-    {"decrypt_cfb", aes_whitebox_decrypt_cfb, testing_support::ReferenceCfbDecrypt},
-    {"encrypt_ofb", aes_whitebox_encrypt_ofb, testing_support::ReferenceOfb},
-    {"decrypt_ofb", aes_whitebox_decrypt_ofb, testing_support::ReferenceOfb},
-    {"encrypt_ctr", aes_whitebox_encrypt_ctr, testing_support::ReferenceCtr},
-    {"decrypt_ctr", aes_whitebox_decrypt_ctr, testing_support::ReferenceCtr},
-};
-
-std::vector<uint8_t> RunMode(ModeFunction mode, const Block& iv, const std::vector<uint8_t>& input) {
-  std::vector<uint8_t> output(input.size());
-  mode(iv.data(), input.data(), static_cast<uint32_t>(input.size()), output.data());
-  return output;
-}
-
-std::vector<uint8_t> RandomBytes(std::mt19937_64& rng, size_t n) {
-  std::vector<uint8_t> bytes(n);
-  for (auto& b : bytes) b = static_cast<uint8_t>(rng());
-  return bytes;
-}
-
-Block RandomBlock(std::mt19937_64& rng) {
-  Block block;
-  for (auto& b : block) b = static_cast<uint8_t>(rng());
-  return block;
-}
+using testing_support::Mode;
+using testing_support::RandomBlock;
+using testing_support::RandomBytes;
+using testing_support::RunMode;
+const auto& kModes = testing_support::kAllModes;
 
 // Every test here runs on one shared table set generated for a real key.
 class Modes : public ::testing::Test {

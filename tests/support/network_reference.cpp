@@ -1,5 +1,6 @@
 #include "network_reference.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -136,6 +137,40 @@ std::vector<uint8_t> Hex(const char* text) {
     bytes.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
   }
   return bytes;
+}
+
+const Mode kAllModes[6] = {
+    {"encrypt_cfb", aes_whitebox_encrypt_cfb, ReferenceCfbEncrypt},
+    {"decrypt_cfb", aes_whitebox_decrypt_cfb, ReferenceCfbDecrypt},
+    {"encrypt_ofb", aes_whitebox_encrypt_ofb, ReferenceOfb},
+    {"decrypt_ofb", aes_whitebox_decrypt_ofb, ReferenceOfb},
+    {"encrypt_ctr", aes_whitebox_encrypt_ctr, ReferenceCtr},
+    {"decrypt_ctr", aes_whitebox_decrypt_ctr, ReferenceCtr},
+};
+
+std::vector<uint8_t> RunMode(ModeFunction mode, const Block& iv, const std::vector<uint8_t>& input) {
+  std::vector<uint8_t> output(input.size());
+  mode(iv.data(), input.data(), static_cast<uint32_t>(input.size()), output.data());
+  return output;
+}
+
+std::vector<uint8_t> RunMode(ModeFunction mode, const std::vector<uint8_t>& iv,
+                             const std::vector<uint8_t>& input) {
+  Block block{};
+  std::copy_n(iv.begin(), std::min<size_t>(iv.size(), 16), block.begin());
+  return RunMode(mode, block, input);
+}
+
+std::vector<uint8_t> RandomBytes(std::mt19937_64& rng, size_t n) {
+  std::vector<uint8_t> bytes(n);
+  for (auto& b : bytes) b = static_cast<uint8_t>(rng());
+  return bytes;
+}
+
+Block RandomBlock(std::mt19937_64& rng) {
+  Block block;
+  for (auto& b : block) b = static_cast<uint8_t>(rng());
+  return block;
 }
 
 }  // namespace testing_support

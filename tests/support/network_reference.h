@@ -38,6 +38,26 @@ std::vector<uint8_t> ReferenceCtr(const whitebox::TableSet& tables, const Block&
 // Parses hex digits (whitespace ignored) into bytes; for test vectors.
 std::vector<uint8_t> Hex(const char* text);
 
+// The launcher's stream modes, each beside the reference it must match.
+using ModeFunction = void (*)(const uint8_t* iv, const uint8_t* input, uint32_t length,
+                              uint8_t* output);
+using ReferenceFunction = std::vector<uint8_t> (*)(const whitebox::TableSet&, const Block&,
+                                                   const std::vector<uint8_t>&);
+struct Mode {
+  const char* name;
+  ModeFunction function;
+  ReferenceFunction reference;
+};
+extern const Mode kAllModes[6];
+
+// `mode` from `iv` (16 bytes) over `input`, into a fresh buffer.
+std::vector<uint8_t> RunMode(ModeFunction mode, const Block& iv, const std::vector<uint8_t>& input);
+std::vector<uint8_t> RunMode(ModeFunction mode, const std::vector<uint8_t>& iv,
+                             const std::vector<uint8_t>& input);
+
+std::vector<uint8_t> RandomBytes(std::mt19937_64& rng, size_t n);
+Block RandomBlock(std::mt19937_64& rng);
+
 }  // namespace testing_support
 
 #endif  // LAUNCHER_TESTS_SUPPORT_NETWORK_REFERENCE_H_

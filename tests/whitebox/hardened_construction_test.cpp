@@ -19,14 +19,7 @@ using testing_support::Block;
 using testing_support::Hex;
 using whitebox::Construction;
 
-using ModeFunction = void (*)(const uint8_t*, const uint8_t*, uint32_t, uint8_t*);
-
-std::vector<uint8_t> RunMode(ModeFunction mode, const std::vector<uint8_t>& iv,
-                             const std::vector<uint8_t>& input) {
-  std::vector<uint8_t> output(input.size());
-  mode(iv.data(), input.data(), static_cast<uint32_t>(input.size()), output.data());
-  return output;
-}
+using testing_support::RunMode;
 
 std::unique_ptr<whitebox::TableSet> Hardened(const char* key_hex, const std::string& seed) {
   whitebox::SeededRandom random(seed);
