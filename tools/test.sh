@@ -14,27 +14,45 @@ jobs=$(nproc)
 
 stage() { printf '\n==== %s ====\n' "$*"; }
 
+# Runs one preset's tests and adds its counts to the totals printed at the end.
+passed=0
+failed=0
+run_tests() {
+  local log
+  log=$(mktemp)
+  ctest --preset "$1" | tee "$log"
+  local total fails
+  total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log" | tail -n 1)
+  fails=$(sed -n 's/.*, \([0-9]*\) tests failed out of .*/\1/p' "$log" | tail -n 1)
+  rm -f "$log"
+  passed=$((passed + ${total:-0} - ${fails:-0}))
+  failed=$((failed + ${fails:-0}))
+}
+
 stage "Linux build and tests"
 cmake --preset linux
 cmake --build --preset linux -j "$jobs"
-ctest --preset linux
+run_tests linux
 
 stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
-ctest --preset asan
+run_tests asan
 
 stage "64-bit Windows build, tests under wine64"
 # The first wine start creates its prefix; do it once here rather than in parallel tests.
 WINEDEBUG=-all /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1 || true
 cmake --preset mingw-x86_64
 cmake --build --preset mingw-x86_64 -j "$jobs"
-ctest --preset mingw-x86_64
+run_tests mingw-x86_64
 
 stage "32-bit Windows build (launcher.exe), inspected"
 cmake --preset mingw-i686
 cmake --build --preset mingw-i686 -j "$jobs"
-ctest --preset mingw-i686
+run_tests mingw-i686
 
 stage "Decoder under libFuzzer (60 s)"
 bash tests/fuzz/run-fuzz.sh build/fuzz 60
+
+stage "Summary"
+echo "tests: $passed passed, $failed failed"
