@@ -8,7 +8,6 @@
 // the path's. Both are this thread's CPU time, which other processes on a shared machine disturb
 // less than wall time. aes_whitebox_decrypt_ofb and _ctr are the encrypt functions.
 #include <benchmark/benchmark.h>
-
 #include <time.h>
 
 #include <algorithm>
@@ -39,8 +38,8 @@ struct Clock {
 
 const whitebox::TableSet& Tables() {
   static const auto tables = [] {
-    const auto key = whitebox::ParseKeyHex(
-        "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
+    const auto key =
+        whitebox::ParseKeyHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
     return whitebox::BuildTableSet(whitebox::Construction::kPlain, *key);
   }();
   return *tables;
@@ -142,7 +141,8 @@ void BM_InitializeCipher(benchmark::State& state) {
 }
 
 void RegisterAll() {
-  benchmark::RegisterBenchmark("initializeCipher", BM_InitializeCipher)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("initializeCipher", BM_InitializeCipher)
+      ->Unit(benchmark::kMicrosecond);
   for (const Mode& mode : kModes) {
     auto* b = benchmark::RegisterBenchmark((std::string("straightforward/") + mode.name).c_str(),
                                            BM_Straightforward, &mode);

@@ -36,7 +36,7 @@ using GetCreatedJavaVmsFunction = jint(JNICALL*)(JavaVM** vms, jsize capacity, j
 
 // What the start-up thread saw on standard output, shared with the benchmark thread.
 struct StartUp {
-  std::atomic<bool> vm_created{false};   // the trace got past FindClass: JNI_CreateJavaVM returned
+  std::atomic<bool> vm_created{false};  // the trace got past FindClass: JNI_CreateJavaVM returned
   std::atomic<bool> host_returned{false};  // initialize_java_app returned: no VM or no classes
   std::mutex trace_mutex;
   std::string trace;  // the trace until the VM exists, for error messages; under trace_mutex
@@ -118,8 +118,7 @@ void RegisterCall(const JavaSide& java, const char* label, const char* method, i
   if (iv == nullptr || data == nullptr) Fail("NewDirectByteBuffer failed");
   jclass main_class = java.main_class;
   benchmark::RegisterBenchmark(
-      (std::string(label) + "/" + std::to_string(size)).c_str(),
-      [=](benchmark::State& state) {
+      (std::string(label) + "/" + std::to_string(size)).c_str(), [=](benchmark::State& state) {
         for (auto _ : state) {
           const jint length = env->CallStaticIntMethod(main_class, id, iv, data);
           if (env->ExceptionCheck() || length != size) {
@@ -155,10 +154,8 @@ int main(int argc, char** argv) {
   StartUp start_up;
   std::thread drain(DrainTrace, trace_pipe[0], &start_up);
 
-  static const std::string class_path =
-      std::string("-Djava.class.path=") + LAUNCHER_BENCH_CLASSES;
-  static const std::string key_property =
-      std::string("-Dlauncher.test.key=") + LAUNCHER_BENCH_KEY;
+  static const std::string class_path = std::string("-Djava.class.path=") + LAUNCHER_BENCH_CLASSES;
+  static const std::string key_property = std::string("-Dlauncher.test.key=") + LAUNCHER_BENCH_KEY;
   static const char* const options[] = {class_path.c_str(), key_property.c_str()};
   std::thread host([&] {
     initialize_java_app(jvm_path, options, 2, kMainClass, kNativesClass);

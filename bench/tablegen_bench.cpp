@@ -50,6 +50,8 @@ BENCHMARK(BM_Plain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Audit<whitebox::Construction::kHardened>)
     ->Name("Audit/hardened")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Audit<whitebox::Construction::kPlain>)->Name("Audit/plain")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Audit<whitebox::Construction::kPlain>)
+    ->Name("Audit/plain")
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

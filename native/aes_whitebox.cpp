@@ -125,8 +125,8 @@ void DerivedBlock(uint8_t state[16]) { launcher_cipher::EvaluateBlockPortable(g_
 struct PathChoice {
   CipherPath path;
   OneBlock one_block;  // one block in place: serial modes, short runs, leftovers of a batch
-  BatchKernel batch;  // nullptr: one block at a time
-  size_t lanes;       // blocks the batch kernel evaluates in one go
+  BatchKernel batch;   // nullptr: one block at a time
+  size_t lanes;        // blocks the batch kernel evaluates in one go
   // A run of fewer blocks than this that would occupy a group of lanes of its own goes one block at
   // a time instead: measured on the development machine, where one block takes about a fifth of
   // a 64-lane AVX-512 group and a fourteenth of a 32-lane AVX2 group.
@@ -195,7 +195,8 @@ void IncrementCounter(uint8_t counter[16]) {
 
 // output[i] = input[i] ^ keystream[i], in ascending order, each input byte read before the output
 // byte at the same index is written: the overlaps the modes allow stay correct.
-void XorKeystream(const uint8_t* input, const uint8_t* keystream, uint32_t length, uint8_t* output) {
+void XorKeystream(const uint8_t* input, const uint8_t* keystream, uint32_t length,
+                  uint8_t* output) {
   for (uint32_t i = 0; i < length; ++i) output[i] = static_cast<uint8_t>(input[i] ^ keystream[i]);
 }
 

@@ -37,8 +37,8 @@ inline Index Split(__m256i x) {
 // The index high:low whose high nibble is that of `high` (whatever its low nibble holds) and whose
 // low nibble is `low`, which must have bit 7 clear: no need to assemble the byte first.
 inline Index Split(__m256i high, __m256i low) {
-  return {low, _mm256_slli_epi16(high, 3), _mm256_slli_epi16(high, 2),
-          _mm256_slli_epi16(high, 1), high};
+  return {low, _mm256_slli_epi16(high, 3), _mm256_slli_epi16(high, 2), _mm256_slli_epi16(high, 1),
+          high};
 }
 
 inline __m256i Row(const uint8_t* row, const Index& x) {
@@ -98,9 +98,8 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[8][16
     const __m256i n1 = LookupLowNibble(t[1][0], Split(c, _mm256_and_si256(d, lo_nibbles)));
     const __m256i n2 = LookupHighNibble(t[2][0], Split(b, _mm256_and_si256(a, lo_nibbles)));
     const __m256i n3 = LookupLowNibble(t[3][0], Split(d, _mm256_and_si256(c, lo_nibbles)));
-    out[k] = _mm256_or_si256(
-        _mm256_and_si256(LookupHighNibble(t[4][0], Split(n0, n1)), hi_nibbles),
-        LookupLowNibble(t[5][0], Split(n2, n3)));
+    out[k] = _mm256_or_si256(_mm256_and_si256(LookupHighNibble(t[4][0], Split(n0, n1)), hi_nibbles),
+                             LookupLowNibble(t[5][0], Split(n2, n3)));
   }
   for (int k = 0; k < 4; ++k) column[k] = out[k];
 }

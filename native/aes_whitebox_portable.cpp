@@ -22,7 +22,7 @@ inline void ReduceColumn(const uint8_t (*x)[256], uint32_t a, uint32_t b, uint32
 #pragma GCC unroll 4
   for (int k = 0; k < 4; ++k) {
     const int shift = 24 - 8 * k;
-    const uint8_t (*t)[256] = x + 6 * k;
+    const uint8_t(*t)[256] = x + 6 * k;
     const uint32_t n0 = t[0][(hi_ab >> shift) & 255];
     const uint32_t n1 = t[1][(hi_cd >> shift) & 255];
     const uint32_t n2 = t[2][(lo_ab >> shift) & 255];

@@ -1,7 +1,7 @@
 // POSIX loader: dlopen/dlsym.
-#include "dynamic_loader.h"
-
 #include <dlfcn.h>
+
+#include "dynamic_loader.h"
 
 namespace launcher {
 

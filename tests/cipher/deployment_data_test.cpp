@@ -38,7 +38,8 @@ TEST(DeploymentData, EmbeddedTableFileComputesAesUnderTheConfiguredKey) {
   for (int i = 0; i < 8; ++i) {
     testing_support::Block block;
     for (auto& b : block) b = static_cast<uint8_t>(rng());
-    EXPECT_EQ(testing_support::EvaluateNetwork(*tables, block), whitebox::EncryptBlock(*key, block));
+    EXPECT_EQ(testing_support::EvaluateNetwork(*tables, block),
+              whitebox::EncryptBlock(*key, block));
   }
 }
 

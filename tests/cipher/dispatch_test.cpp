@@ -184,9 +184,9 @@ TEST_P(EveryPath, KnownAnswerVectors) {
 void EveryPath::KnownAnswerVectorsOnTheLoadedSet() {
   const auto iv = Hex("000102030405060708090a0b0c0d0e0f");
   const auto counter = Hex("f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff");
-  const auto plaintext = Hex(
-      "6bc1bee22e409f96e93d7e117393172a ae2d8a571e03ac9c9eb76fac45af8e51"
-      "30c81c46a35ce411e5fbc1191a0a52ef f69f2445df4f9b17ad2b417be66c3710");
+  const auto plaintext =
+      Hex("6bc1bee22e409f96e93d7e117393172a ae2d8a571e03ac9c9eb76fac45af8e51"
+          "30c81c46a35ce411e5fbc1191a0a52ef f69f2445df4f9b17ad2b417be66c3710");
   struct Vector {
     testing_support::ModeFunction encrypt, decrypt;
     const std::vector<uint8_t>& iv;
@@ -232,17 +232,16 @@ TEST(CipherPathChoice, EveryPathTheProcessorHasIsAvailableAndTheFastestIsChosen)
   launcher_cipher::SetCipherPathForTesting(available.back());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cipher, EveryPath,
-    ::testing::Values(std::make_tuple(CipherPath::kDefinition, false),
-                      std::make_tuple(CipherPath::kPortable, false),
-                      std::make_tuple(CipherPath::kAvx2, false),
-                      std::make_tuple(CipherPath::kAvx2, true),
-                      std::make_tuple(CipherPath::kAvx512Vbmi, false),
-                      std::make_tuple(CipherPath::kAvx512Vbmi, true)),
-    [](const ::testing::TestParamInfo<EveryPath::ParamType>& info) {
-      return std::string(PathName(std::get<0>(info.param))) +
-             (std::get<1>(info.param) ? "_BatchEveryCount" : "");
-    });
+INSTANTIATE_TEST_SUITE_P(Cipher, EveryPath,
+                         ::testing::Values(std::make_tuple(CipherPath::kDefinition, false),
+                                           std::make_tuple(CipherPath::kPortable, false),
+                                           std::make_tuple(CipherPath::kAvx2, false),
+                                           std::make_tuple(CipherPath::kAvx2, true),
+                                           std::make_tuple(CipherPath::kAvx512Vbmi, false),
+                                           std::make_tuple(CipherPath::kAvx512Vbmi, true)),
+                         [](const ::testing::TestParamInfo<EveryPath::ParamType>& info) {
+                           return std::string(PathName(std::get<0>(info.param))) +
+                                  (std::get<1>(info.param) ? "_BatchEveryCount" : "");
+                         });
 
 }  // namespace

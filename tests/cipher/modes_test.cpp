@@ -25,8 +25,8 @@ const auto& kModes = testing_support::kAllModes;
 class Modes : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const auto key = whitebox::ParseKeyHex(
-        "603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4");
+    const auto key =
+        whitebox::ParseKeyHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4");
     tables_ = whitebox::BuildTableSet(whitebox::Construction::kPlain, *key).release();
   }
   static void TearDownTestSuite() { delete tables_; }
@@ -128,7 +128,8 @@ TEST_F(Modes, ResultsDoNotDependOnEarlierCalls) {
   const Block iv = RandomBlock(rng_);
   const auto input = RandomBytes(rng_, 64);
   const auto first = RunMode(aes_whitebox_encrypt_cfb, iv, input);
-  for (const Mode& mode : kModes) RunMode(mode.function, RandomBlock(rng_), RandomBytes(rng_, 4096));
+  for (const Mode& mode : kModes)
+    RunMode(mode.function, RandomBlock(rng_), RandomBytes(rng_, 4096));
   EXPECT_EQ(RunMode(aes_whitebox_encrypt_cfb, iv, input), first);
 }
 

@@ -20,9 +20,13 @@ TEST(Utf8Lossy, KeepsValidTextUnchanged) {
 
 TEST(Utf8Lossy, ReplacesEachMaximalIllFormedSubsequenceOnce) {
   const std::string r = "\xEF\xBF\xBD";
-  EXPECT_EQ(utf8_lossy("a\xFF\xFE" "b\xC3"), "a" + r + r + "b" + r);
+  EXPECT_EQ(utf8_lossy("a\xFF\xFE"
+                       "b\xC3"),
+            "a" + r + r + "b" + r);
   // A truncated three-byte sequence is one replacement; the byte that broke it starts afresh.
-  EXPECT_EQ(utf8_lossy("\xE2\x82" "A"), r + "A");
+  EXPECT_EQ(utf8_lossy("\xE2\x82"
+                       "A"),
+            r + "A");
   EXPECT_EQ(utf8_lossy("\xE2\x82\xE2\x82\xAC"), r + "\xE2\x82\xAC");
   // Overlong forms, surrogates and code points past U+10FFFF: the lead byte alone is replaced,
   // and every following continuation byte too.
@@ -31,7 +35,9 @@ TEST(Utf8Lossy, ReplacesEachMaximalIllFormedSubsequenceOnce) {
   EXPECT_EQ(utf8_lossy("\xED\xA0\x80"), r + r + r);
   EXPECT_EQ(utf8_lossy("\xF4\x90\x80\x80"), r + r + r + r);
   EXPECT_EQ(utf8_lossy("\xF0\x9F\x98"), r);
-  EXPECT_EQ(utf8_lossy("\x80" "x"), r + "x");
+  EXPECT_EQ(utf8_lossy("\x80"
+                       "x"),
+            r + "x");
 }
 
 launcher::JavaApp Decoded(const char* name) {
@@ -45,21 +51,20 @@ TEST(Catalogue, TarnDecodesToTheMainApplication) {
   EXPECT_EQ(app.jvm_path, ".\\jre\\bin\\client\\jvm.dll");
   EXPECT_EQ(app.main_class, "veltra/kova/EnrolMain");
   EXPECT_EQ(app.encrypt_class, "veltra/kova/security/impl/DistributionKeyProviderImpl");
-  const std::vector<std::string> options = {
-      "-verbose:jni,class",
-      "-Djava.ext.dirs=.\\jre\\lib\\ext;.\\ext;.\\lib;",
-      "-Djava.library.path=.\\bin;.\\lib",
-      "-Xshare:auto",
-      "-Xverify:none",
-      "-XX:MaxHeapFreeRatio=5",
-      "-XX:MinHeapFreeRatio=5",
-      "-Xms128m",
-      "-Xmx768m",
-      "-DimType=swing",
-      "-Dfile.encoding=UTF-8",
-      "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT",
-      "-Dsun.java2d.ddscale=true",
-      "-Dsun.java2d.translaccel=true"};
+  const std::vector<std::string> options = {"-verbose:jni,class",
+                                            "-Djava.ext.dirs=.\\jre\\lib\\ext;.\\ext;.\\lib;",
+                                            "-Djava.library.path=.\\bin;.\\lib",
+                                            "-Xshare:auto",
+                                            "-Xverify:none",
+                                            "-XX:MaxHeapFreeRatio=5",
+                                            "-XX:MinHeapFreeRatio=5",
+                                            "-Xms128m",
+                                            "-Xmx768m",
+                                            "-DimType=swing",
+                                            "-Dfile.encoding=UTF-8",
+                                            "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT",
+                                            "-Dsun.java2d.ddscale=true",
+                                            "-Dsun.java2d.translaccel=true"};
   EXPECT_EQ(app.options, options);
 }
 
@@ -68,18 +73,17 @@ TEST(Catalogue, LumDecodesToTheAdministrationApplication) {
   EXPECT_EQ(app.jvm_path, ".\\jre\\bin\\client\\jvm.dll");
   EXPECT_EQ(app.main_class, "veltra/lum/EnrolAdminMain");
   EXPECT_EQ(app.encrypt_class, "veltra/kova/security/impl/DistributionKeyProviderImpl");
-  const std::vector<std::string> options = {
-      "-verbose:jni,class",
-      "-Djava.ext.dirs=.\\jre\\lib\\ext;.\\ext;.\\lib;",
-      "-Djava.library.path=.\\bin;.\\lib",
-      "-Xshare:auto",
-      "-Xverify:none",
-      "-XX:MaxHeapFreeRatio=5",
-      "-XX:MinHeapFreeRatio=5",
-      "-Xms32m",
-      "-Xmx320m",
-      "-DimType=swing",
-      "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT"};
+  const std::vector<std::string> options = {"-verbose:jni,class",
+                                            "-Djava.ext.dirs=.\\jre\\lib\\ext;.\\ext;.\\lib;",
+                                            "-Djava.library.path=.\\bin;.\\lib",
+                                            "-Xshare:auto",
+                                            "-Xverify:none",
+                                            "-XX:MaxHeapFreeRatio=5",
+                                            "-XX:MinHeapFreeRatio=5",
+                                            "-Xms32m",
+                                            "-Xmx320m",
+                                            "-DimType=swing",
+                                            "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT"};
   EXPECT_EQ(app.options, options);
 }
 

@@ -148,7 +148,8 @@ const Mode kAllModes[6] = {
     {"decrypt_ctr", aes_whitebox_decrypt_ctr, ReferenceCtr},
 };
 
-std::vector<uint8_t> RunMode(ModeFunction mode, const Block& iv, const std::vector<uint8_t>& input) {
+std::vector<uint8_t> RunMode(ModeFunction mode, const Block& iv,
+                             const std::vector<uint8_t>& input) {
   std::vector<uint8_t> output(input.size());
   mode(iv.data(), input.data(), static_cast<uint32_t>(input.size()), output.data());
   return output;

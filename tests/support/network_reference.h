@@ -1,5 +1,5 @@
-// An independent, deliberately plain evaluation of the white-box network, written from the network's
-// definition, against which the launcher's cipher is compared on arbitrary table sets.
+// An independent, deliberately plain evaluation of the white-box network, written from the
+// network's definition, against which the launcher's cipher is compared on arbitrary table sets.
 #ifndef LAUNCHER_TESTS_SUPPORT_NETWORK_REFERENCE_H_
 #define LAUNCHER_TESTS_SUPPORT_NETWORK_REFERENCE_H_
 

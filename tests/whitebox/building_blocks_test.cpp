@@ -170,14 +170,13 @@ TEST(RandomSource, UniformBelowRejectsTheBiasedTailAndCoversItsRange) {
 
 TEST(Sha256, Fips180KnownAnswers) {
   const auto digest = [](const std::string& message) {
-    const auto d = whitebox::Sha256(reinterpret_cast<const uint8_t*>(message.data()),
-                                    message.size());
+    const auto d =
+        whitebox::Sha256(reinterpret_cast<const uint8_t*>(message.data()), message.size());
     return std::vector<uint8_t>(d.begin(), d.end());
   };
   using testing_support::Hex;
   EXPECT_EQ(digest(""), Hex("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
-  EXPECT_EQ(digest("abc"),
-            Hex("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+  EXPECT_EQ(digest("abc"), Hex("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
   // 56 bytes: the padding needs a second block.
   EXPECT_EQ(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
             Hex("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"));

@@ -43,20 +43,20 @@ TEST(HardenedKnownAnswer, Fips197AppendixC3ForSeveralSeeds) {
 
 // NIST SP 800-38A, appendix F, AES-256 examples (F.3.17/18, F.4.5/6, F.5.5/6).
 TEST(HardenedKnownAnswer, Sp800_38aCfbOfbCtrForSeveralSeeds) {
-  const auto plaintext = Hex(
-      "6bc1bee22e409f96e93d7e117393172a ae2d8a571e03ac9c9eb76fac45af8e51"
-      "30c81c46a35ce411e5fbc1191a0a52ef f69f2445df4f9b17ad2b417be66c3710");
+  const auto plaintext =
+      Hex("6bc1bee22e409f96e93d7e117393172a ae2d8a571e03ac9c9eb76fac45af8e51"
+          "30c81c46a35ce411e5fbc1191a0a52ef f69f2445df4f9b17ad2b417be66c3710");
   const auto iv = Hex("000102030405060708090a0b0c0d0e0f");
   const auto counter = Hex("f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff");
-  const auto cfb = Hex(
-      "dc7e84bfda79164b7ecd8486985d3860 39ffed143b28b1c832113c6331e5407b"
-      "df10132415e54b92a13ed0a8267ae2f9 75a385741ab9cef82031623d55b1e471");
-  const auto ofb = Hex(
-      "dc7e84bfda79164b7ecd8486985d3860 4febdc6740d20b3ac88f6ad82a4fb08d"
-      "71ab47a086e86eedf39d1c5bba97c408 0126141d67f37be8538f5a8be740e484");
-  const auto ctr = Hex(
-      "601ec313775789a5b7a7f504bbf3d228 f443e3ca4d62b59aca84e990cacaf5c5"
-      "2b0930daa23de94ce87017ba2d84988d dfc9c58db67aada613c2dd08457941a6");
+  const auto cfb =
+      Hex("dc7e84bfda79164b7ecd8486985d3860 39ffed143b28b1c832113c6331e5407b"
+          "df10132415e54b92a13ed0a8267ae2f9 75a385741ab9cef82031623d55b1e471");
+  const auto ofb =
+      Hex("dc7e84bfda79164b7ecd8486985d3860 4febdc6740d20b3ac88f6ad82a4fb08d"
+          "71ab47a086e86eedf39d1c5bba97c408 0126141d67f37be8538f5a8be740e484");
+  const auto ctr =
+      Hex("601ec313775789a5b7a7f504bbf3d228 f443e3ca4d62b59aca84e990cacaf5c5"
+          "2b0930daa23de94ce87017ba2d84988d dfc9c58db67aada613c2dd08457941a6");
   for (const char* seed : {"sp800-38a", "another seed"}) {
     SCOPED_TRACE(seed);
     testing_support::LoadIntoCipher(*Hardened(kSp800Key, seed));
@@ -86,7 +86,8 @@ TEST(HardenedKnownAnswer, RandomKeysMatchReferenceAes) {
     for (int i = 0; i < 16; ++i) {
       Block block;
       for (auto& b : block) b = static_cast<uint8_t>(rng());
-      EXPECT_EQ(testing_support::EvaluateNetwork(*tables, block), whitebox::EncryptBlock(key, block))
+      EXPECT_EQ(testing_support::EvaluateNetwork(*tables, block),
+                whitebox::EncryptBlock(key, block))
           << "set " << set;
     }
   }

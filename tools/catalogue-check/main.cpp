@@ -18,39 +18,39 @@
 namespace {
 
 std::optional<std::string> read_file(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return std::nullopt;
-    std::string data;
-    char buf[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;  // e.g. a directory
-    return data;
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) return std::nullopt;
+  std::string data;
+  char buf[1 << 16];
+  std::size_t n = 0;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return std::nullopt;  // e.g. a directory
+  return data;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs("usage: launcher-catalogue-check FILE...\n", stderr);
-        return 2;
+  if (argc < 2) {
+    std::fputs("usage: launcher-catalogue-check FILE...\n", stderr);
+    return 2;
+  }
+  int status = 0;
+  for (int k = 1; k < argc; ++k) {
+    std::string out;
+    const std::optional<std::string> text = read_file(argv[k]);
+    if (!text) {
+      out = std::string("error: cannot read ") + argv[k] + "\n";
+      status = 1;
+    } else if (const auto app = launcher::decode(*text)) {
+      out = launcher::format_catalogue_entry(*app);
+    } else {
+      out = "error: " + app.error().message + "\n";
+      status = 1;
     }
-    int status = 0;
-    for (int k = 1; k < argc; ++k) {
-        std::string out;
-        const std::optional<std::string> text = read_file(argv[k]);
-        if (!text) {
-            out = std::string("error: cannot read ") + argv[k] + "\n";
-            status = 1;
-        } else if (const auto app = launcher::decode(*text)) {
-            out = launcher::format_catalogue_entry(*app);
-        } else {
-            out = "error: " + app.error().message + "\n";
-            status = 1;
-        }
-        std::fwrite(out.data(), 1, out.size(), stdout);
-    }
-    return std::fflush(stdout) == 0 ? status : 1;
+    std::fwrite(out.data(), 1, out.size(), stdout);
+  }
+  return std::fflush(stdout) == 0 ? status : 1;
 }

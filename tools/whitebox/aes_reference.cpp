@@ -4,9 +4,7 @@ namespace whitebox {
 
 namespace {
 
-uint8_t RotateLeft(uint8_t x, int n) {
-  return static_cast<uint8_t>((x << n) | (x >> (8 - n)));
-}
+uint8_t RotateLeft(uint8_t x, int n) { return static_cast<uint8_t>((x << n) | (x >> (8 - n))); }
 
 // Builds the S-box from its definition (multiplicative inverse, then the affine map) rather than
 // from a transcribed table; the FIPS-197 known-answer tests pin the result.

@@ -164,9 +164,9 @@ std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource&
     for (int x = 0; x < 256; ++x) {
       const uint8_t input = secrets->byte_decoding[last][source].Apply(
           DecodeStateByte(writer, source % 4, static_cast<uint8_t>(x)));
-      tables->tboxes_last[position][x] = static_cast<uint8_t>(
-          SubByte(static_cast<uint8_t>(input ^ round_keys[last + 1][source])) ^
-          round_keys[kRounds][position]);
+      tables->tboxes_last[position][x] =
+          static_cast<uint8_t>(SubByte(static_cast<uint8_t>(input ^ round_keys[last + 1][source])) ^
+                               round_keys[kRounds][position]);
     }
   }
   return tables;

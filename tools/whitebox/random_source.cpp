@@ -97,8 +97,14 @@ std::array<uint8_t, 32> Sha256(const uint8_t* data, size_t length) {
       b = a;
       a = t1 + t2;
     }
-    h[0] += a; h[1] += b; h[2] += c; h[3] += d;
-    h[4] += e; h[5] += f; h[6] += g; h[7] += hh;
+    h[0] += a;
+    h[1] += b;
+    h[2] += c;
+    h[3] += d;
+    h[4] += e;
+    h[5] += f;
+    h[6] += g;
+    h[7] += hh;
   }
 
   std::array<uint8_t, 32> digest{};

@@ -1,7 +1,6 @@
 // The operating system's generator on Windows: BCryptGenRandom with the system-preferred RNG.
-#include <windows.h>
-
 #include <bcrypt.h>
+#include <windows.h>
 
 #include <climits>
 

@@ -15,12 +15,12 @@ namespace launcher {
 // record never holds a NUL byte in any of them, so each can be handed on as
 // a C string without truncation.
 struct JavaApp {
-    std::string jvm_path;
-    std::string main_class;
-    std::string encrypt_class;
-    std::vector<std::string> options;
+  std::string jvm_path;
+  std::string main_class;
+  std::string encrypt_class;
+  std::vector<std::string> options;
 
-    friend bool operator==(const JavaApp&, const JavaApp&) = default;
+  friend bool operator==(const JavaApp&, const JavaApp&) = default;
 };
 
 // Decodes a JavaApp from JSON text (RFC 8259), strictly.

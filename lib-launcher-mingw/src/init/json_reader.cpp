@@ -22,28 +22,28 @@ constexpr std::string_view kExpectedIdent = "expected ident";
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
 }
 
 void append_utf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
 }
 
 // For a syntactically valid JSON number that std::from_chars reported out of
@@ -51,152 +51,163 @@ void append_utf8(std::string& out, std::uint32_t cp) {
 // double. Such a magnitude is >= 1 exactly when the decimal exponent of its
 // leading significant digit is >= 0, which is all this needs to decide.
 bool magnitude_overflows(std::string_view number) {
-    if (!number.empty() && number.front() == '-') number.remove_prefix(1);
-    const std::size_t int_len = std::min(number.find_first_of(".eE"), number.size());
-    const std::string_view int_part = number.substr(0, int_len);
-    std::string_view rest = number.substr(int_len);
+  if (!number.empty() && number.front() == '-') number.remove_prefix(1);
+  const std::size_t int_len = std::min(number.find_first_of(".eE"), number.size());
+  const std::string_view int_part = number.substr(0, int_len);
+  std::string_view rest = number.substr(int_len);
 
-    // Saturate far beyond any exponent that matters, without overflowing.
-    constexpr std::int64_t kCap = 100'000'000'000'000'000;  // 1e17
-    std::int64_t leading_exponent = 0;  // exponent of the leading digit, before 'e'
-    if (int_part != "0") {
-        leading_exponent = static_cast<std::int64_t>(int_part.size()) - 1;
-    } else {
-        std::int64_t zeros = 0;
-        if (!rest.empty() && rest.front() == '.') {
-            for (std::size_t k = 1; k < rest.size() && rest[k] == '0'; ++k) ++zeros;
-        }
-        leading_exponent = -(zeros + 1);
+  // Saturate far beyond any exponent that matters, without overflowing.
+  constexpr std::int64_t kCap = 100'000'000'000'000'000;  // 1e17
+  std::int64_t leading_exponent = 0;  // exponent of the leading digit, before 'e'
+  if (int_part != "0") {
+    leading_exponent = static_cast<std::int64_t>(int_part.size()) - 1;
+  } else {
+    std::int64_t zeros = 0;
+    if (!rest.empty() && rest.front() == '.') {
+      for (std::size_t k = 1; k < rest.size() && rest[k] == '0'; ++k) ++zeros;
     }
-    const std::size_t e = rest.find_first_of("eE");
-    std::int64_t exponent = 0;
-    if (e != std::string_view::npos) {
-        std::string_view digits = rest.substr(e + 1);
-        bool negative = false;
-        if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
-            negative = digits.front() == '-';
-            digits.remove_prefix(1);
-        }
-        for (char c : digits) exponent = std::min(kCap, exponent * 10 + (c - '0'));
-        if (negative) exponent = -exponent;
+    leading_exponent = -(zeros + 1);
+  }
+  const std::size_t e = rest.find_first_of("eE");
+  std::int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = rest.substr(e + 1);
+    bool negative = false;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+      negative = digits.front() == '-';
+      digits.remove_prefix(1);
     }
-    return leading_exponent + exponent >= 0;
+    for (char c : digits) exponent = std::min(kCap, exponent * 10 + (c - '0'));
+    if (negative) exponent = -exponent;
+  }
+  return leading_exponent + exponent >= 0;
 }
 
 std::string describe_number(const Number& n) {
-    switch (n.kind) {
-        case Number::Kind::unsigned_integer:
-            return "integer `" + std::to_string(n.u) + "`";
-        case Number::Kind::signed_integer:
-            return "integer `" + std::to_string(n.i) + "`";
-        case Number::Kind::floating:
-            break;
-    }
-    return "floating point `" + format_double(n.d) + "`";
+  switch (n.kind) {
+    case Number::Kind::unsigned_integer:
+      return "integer `" + std::to_string(n.u) + "`";
+    case Number::Kind::signed_integer:
+      return "integer `" + std::to_string(n.i) + "`";
+    case Number::Kind::floating:
+      break;
+  }
+  return "floating point `" + format_double(n.d) + "`";
 }
 
 }  // namespace
 
 Error error_at(std::string_view text, std::size_t end, std::string_view message) {
-    const std::string_view consumed = text.substr(0, end);
-    const std::size_t lines = static_cast<std::size_t>(std::count(consumed.begin(), consumed.end(), '\n'));
-    const std::size_t last_lf = consumed.rfind('\n');
-    const std::size_t column = last_lf == std::string_view::npos ? end : end - last_lf - 1;
-    std::string out(message);
-    out += " at line ";
-    out += std::to_string(lines + 1);
-    out += " column ";
-    out += std::to_string(column);
-    return Error{std::move(out)};
+  const std::string_view consumed = text.substr(0, end);
+  const std::size_t lines =
+      static_cast<std::size_t>(std::count(consumed.begin(), consumed.end(), '\n'));
+  const std::size_t last_lf = consumed.rfind('\n');
+  const std::size_t column = last_lf == std::string_view::npos ? end : end - last_lf - 1;
+  std::string out(message);
+  out += " at line ";
+  out += std::to_string(lines + 1);
+  out += " column ";
+  out += std::to_string(column);
+  return Error{std::move(out)};
 }
 
 std::string format_double(double value) {
-    if (value == 0) return std::signbit(value) ? "-0.0" : "0.0";
+  if (value == 0) return std::signbit(value) ? "-0.0" : "0.0";
 
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-    std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));  // "[-]d[.ddd]e(+|-)XX"
-    std::string out;
-    if (s.front() == '-') {
-        out.push_back('-');
-        s.remove_prefix(1);
-    }
-    const std::size_t e = s.find('e');
-    std::string digits(s.substr(0, e));
-    digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
-    std::string_view exp_text = s.substr(e + 1);
-    const bool exp_negative = exp_text.front() == '-';
-    exp_text.remove_prefix(1);
-    int exponent = 0;
-    std::from_chars(exp_text.data(), exp_text.data() + exp_text.size(), exponent);
-    if (exp_negative) exponent = -exponent;
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+  std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));  // "[-]d[.ddd]e(+|-)XX"
+  std::string out;
+  if (s.front() == '-') {
+    out.push_back('-');
+    s.remove_prefix(1);
+  }
+  const std::size_t e = s.find('e');
+  std::string digits(s.substr(0, e));
+  digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+  std::string_view exp_text = s.substr(e + 1);
+  const bool exp_negative = exp_text.front() == '-';
+  exp_text.remove_prefix(1);
+  int exponent = 0;
+  std::from_chars(exp_text.data(), exp_text.data() + exp_text.size(), exponent);
+  if (exp_negative) exponent = -exponent;
 
-    if (exponent >= -4 && exponent < 16) {
-        if (exponent >= 0) {
-            const std::size_t int_len = static_cast<std::size_t>(exponent) + 1;
-            if (digits.size() <= int_len) {
-                out += digits;
-                out.append(int_len - digits.size(), '0');
-                out += ".0";
-            } else {
-                out += digits.substr(0, int_len);
-                out += '.';
-                out += digits.substr(int_len);
-            }
-        } else {
-            out += "0.";
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
-        }
+  if (exponent >= -4 && exponent < 16) {
+    if (exponent >= 0) {
+      const std::size_t int_len = static_cast<std::size_t>(exponent) + 1;
+      if (digits.size() <= int_len) {
+        out += digits;
+        out.append(int_len - digits.size(), '0');
+        out += ".0";
+      } else {
+        out += digits.substr(0, int_len);
+        out += '.';
+        out += digits.substr(int_len);
+      }
     } else {
-        out += digits.front();
-        if (digits.size() > 1) {
-            out += '.';
-            out += digits.substr(1);
-        }
-        out += 'e';
-        out += std::to_string(exponent);
+      out += "0.";
+      out.append(static_cast<std::size_t>(-exponent - 1), '0');
+      out += digits;
     }
-    return out;
+  } else {
+    out += digits.front();
+    if (digits.size() > 1) {
+      out += '.';
+      out += digits.substr(1);
+    }
+    out += 'e';
+    out += std::to_string(exponent);
+  }
+  return out;
 }
 
 std::string quote_for_message(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (b < 0x20 || b == 0x7F) {
-                    out += "\\u{";
-                    out += kHex[b >> 4];
-                    out += kHex[b & 0xF];
-                    out += '}';
-                } else {
-                    out += c;
-                }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (b < 0x20 || b == 0x7F) {
+          out += "\\u{";
+          out += kHex[b >> 4];
+          out += kHex[b & 0xF];
+          out += '}';
+        } else {
+          out += c;
         }
     }
-    out += '"';
-    return out;
+  }
+  out += '"';
+  return out;
 }
 
 void Reader::skip_whitespace() {
-    while (pos_ < text_.size()) {
-        const char c = text_[pos_];
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') break;
-        ++pos_;
-    }
+  while (pos_ < text_.size()) {
+    const char c = text_[pos_];
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') break;
+    ++pos_;
+  }
 }
 
 bool Reader::fail_at(std::size_t end, std::string_view message) {
-    error_ = error_at(text_, end, message);
-    return false;
+  error_ = error_at(text_, end, message);
+  return false;
 }
 
 bool Reader::fail_at_next_byte(std::string_view message) { return fail_at(pos_ + 1, message); }
@@ -204,295 +215,311 @@ bool Reader::fail_at_next_byte(std::string_view message) { return fail_at(pos_ +
 bool Reader::fail_here(std::string_view message) { return fail_at(pos_, message); }
 
 bool Reader::fail_eof(std::string_view what) {
-    return fail_at(text_.size(), "EOF while parsing " + std::string(what));
+  return fail_at(text_.size(), "EOF while parsing " + std::string(what));
 }
 
 bool Reader::read_hex4(std::uint16_t& unit) {
-    unit = 0;
-    for (int k = 0; k < 4; ++k) {
-        if (at_end()) return fail_eof(kEofString);
-        const int v = hex_value(peek());
-        if (v < 0) return fail_at_next_byte(kInvalidEscape);
-        unit = static_cast<std::uint16_t>(unit << 4 | v);
-        ++pos_;
-    }
-    return true;
+  unit = 0;
+  for (int k = 0; k < 4; ++k) {
+    if (at_end()) return fail_eof(kEofString);
+    const int v = hex_value(peek());
+    if (v < 0) return fail_at_next_byte(kInvalidEscape);
+    unit = static_cast<std::uint16_t>(unit << 4 | v);
+    ++pos_;
+  }
+  return true;
 }
 
 bool Reader::read_escape(std::string* out) {
-    if (at_end()) return fail_eof(kEofString);
-    char decoded = 0;
-    switch (peek()) {
-        case '"': decoded = '"'; break;
-        case '\\': decoded = '\\'; break;
-        case '/': decoded = '/'; break;
-        case 'b': decoded = '\b'; break;
-        case 'f': decoded = '\f'; break;
-        case 'n': decoded = '\n'; break;
-        case 'r': decoded = '\r'; break;
-        case 't': decoded = '\t'; break;
-        case 'u': {
-            ++pos_;
-            std::uint16_t unit = 0;
-            if (!read_hex4(unit)) return false;
-            if (unit >= 0xDC00 && unit <= 0xDFFF) return fail_here(kLoneSurrogate);
-            std::uint32_t cp = unit;
-            if (unit >= 0xD800 && unit <= 0xDBFF) {
-                // A high surrogate is only meaningful directly followed by a
-                // low-surrogate escape; together they encode one character.
-                for (char expected : {'\\', 'u'}) {
-                    if (at_end()) return fail_eof(kEofString);
-                    if (peek() != expected) return fail_at_next_byte(kEndOfHexEscape);
-                    ++pos_;
-                }
-                std::uint16_t low = 0;
-                if (!read_hex4(low)) return false;
-                if (low < 0xDC00 || low > 0xDFFF) return fail_here(kLoneSurrogate);
-                cp = 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (low - 0xDC00);
-            }
-            if (out != nullptr) append_utf8(*out, cp);
-            return true;
+  if (at_end()) return fail_eof(kEofString);
+  char decoded = 0;
+  switch (peek()) {
+    case '"':
+      decoded = '"';
+      break;
+    case '\\':
+      decoded = '\\';
+      break;
+    case '/':
+      decoded = '/';
+      break;
+    case 'b':
+      decoded = '\b';
+      break;
+    case 'f':
+      decoded = '\f';
+      break;
+    case 'n':
+      decoded = '\n';
+      break;
+    case 'r':
+      decoded = '\r';
+      break;
+    case 't':
+      decoded = '\t';
+      break;
+    case 'u': {
+      ++pos_;
+      std::uint16_t unit = 0;
+      if (!read_hex4(unit)) return false;
+      if (unit >= 0xDC00 && unit <= 0xDFFF) return fail_here(kLoneSurrogate);
+      std::uint32_t cp = unit;
+      if (unit >= 0xD800 && unit <= 0xDBFF) {
+        // A high surrogate is only meaningful directly followed by a
+        // low-surrogate escape; together they encode one character.
+        for (char expected : {'\\', 'u'}) {
+          if (at_end()) return fail_eof(kEofString);
+          if (peek() != expected) return fail_at_next_byte(kEndOfHexEscape);
+          ++pos_;
         }
-        default:
-            return fail_at_next_byte(kInvalidEscape);
+        std::uint16_t low = 0;
+        if (!read_hex4(low)) return false;
+        if (low < 0xDC00 || low > 0xDFFF) return fail_here(kLoneSurrogate);
+        cp = 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (low - 0xDC00);
+      }
+      if (out != nullptr) append_utf8(*out, cp);
+      return true;
     }
-    ++pos_;
-    if (out != nullptr) out->push_back(decoded);
-    return true;
+    default:
+      return fail_at_next_byte(kInvalidEscape);
+  }
+  ++pos_;
+  if (out != nullptr) out->push_back(decoded);
+  return true;
 }
 
 bool Reader::read_string(std::string* out, StringMode mode) {
-    ++pos_;  // opening quote
-    for (;;) {
-        std::size_t run = pos_;
-        while (run < text_.size()) {
-            const auto b = static_cast<unsigned char>(text_[run]);
-            if (b == '"' || b == '\\' || b < 0x20) break;
-            ++run;
-        }
-        if (out != nullptr) out->append(text_.data() + pos_, run - pos_);
-        pos_ = run;
-        if (at_end()) return fail_eof(kEofString);
-        const char c = peek();
-        if (c == '"') {
-            ++pos_;
-            return true;
-        }
-        if (c == '\\') {
-            ++pos_;
-            if (!read_escape(out)) return false;
-            continue;
-        }
-        if (mode == StringMode::text) return fail_at_next_byte(kControlCharacter);
-        if (out != nullptr) out->push_back(c);
-        ++pos_;
+  ++pos_;  // opening quote
+  for (;;) {
+    std::size_t run = pos_;
+    while (run < text_.size()) {
+      const auto b = static_cast<unsigned char>(text_[run]);
+      if (b == '"' || b == '\\' || b < 0x20) break;
+      ++run;
     }
+    if (out != nullptr) out->append(text_.data() + pos_, run - pos_);
+    pos_ = run;
+    if (at_end()) return fail_eof(kEofString);
+    const char c = peek();
+    if (c == '"') {
+      ++pos_;
+      return true;
+    }
+    if (c == '\\') {
+      ++pos_;
+      if (!read_escape(out)) return false;
+      continue;
+    }
+    if (mode == StringMode::text) return fail_at_next_byte(kControlCharacter);
+    if (out != nullptr) out->push_back(c);
+    ++pos_;
+  }
 }
 
 bool Reader::read_number(Number& out) {
-    const std::size_t start = pos_;
-    const bool negative = peek() == '-';
-    if (negative) ++pos_;
+  const std::size_t start = pos_;
+  const bool negative = peek() == '-';
+  if (negative) ++pos_;
+  if (at_end()) return fail_eof(kEofValue);
+  if (peek() == '0') {
+    ++pos_;
+    if (!at_end() && is_digit(peek())) return fail_at_next_byte(kInvalidNumber);
+  } else if (is_digit(peek())) {
+    while (!at_end() && is_digit(peek())) ++pos_;
+  } else {
+    return fail_at_next_byte(kInvalidNumber);
+  }
+  const std::size_t int_end = pos_;
+  bool floating = false;
+  auto require_digits = [&]() {
     if (at_end()) return fail_eof(kEofValue);
-    if (peek() == '0') {
-        ++pos_;
-        if (!at_end() && is_digit(peek())) return fail_at_next_byte(kInvalidNumber);
-    } else if (is_digit(peek())) {
-        while (!at_end() && is_digit(peek())) ++pos_;
-    } else {
-        return fail_at_next_byte(kInvalidNumber);
-    }
-    const std::size_t int_end = pos_;
-    bool floating = false;
-    auto require_digits = [&]() {
-        if (at_end()) return fail_eof(kEofValue);
-        if (!is_digit(peek())) return fail_at_next_byte(kInvalidNumber);
-        while (!at_end() && is_digit(peek())) ++pos_;
-        return true;
-    };
-    if (!at_end() && peek() == '.') {
-        ++pos_;
-        floating = true;
-        if (!require_digits()) return false;
-    }
-    if (!at_end() && (peek() == 'e' || peek() == 'E')) {
-        ++pos_;
-        floating = true;
-        if (!at_end() && (peek() == '+' || peek() == '-')) ++pos_;
-        if (!require_digits()) return false;
-    }
-
-    const char* first = text_.data() + start;
-    const char* last = text_.data() + pos_;
-    if (!floating) {
-        const char* digits = first + (negative ? 1 : 0);
-        std::uint64_t magnitude = 0;
-        const auto res = std::from_chars(digits, text_.data() + int_end, magnitude);
-        if (res.ec == std::errc{}) {
-            constexpr std::uint64_t kMinMagnitude = std::uint64_t{1} << 63;  // |INT64_MIN|
-            if (!negative) {
-                out = Number{Number::Kind::unsigned_integer, magnitude, 0, 0};
-                return true;
-            }
-            if (magnitude != 0 && magnitude <= kMinMagnitude) {
-                const std::int64_t value = magnitude == kMinMagnitude
-                                               ? std::numeric_limits<std::int64_t>::min()
-                                               : -static_cast<std::int64_t>(magnitude);
-                out = Number{Number::Kind::signed_integer, 0, value, 0};
-                return true;
-            }
-        }
-    }
-    double value = 0;
-    const auto res = std::from_chars(first, last, value);
-    if (res.ec == std::errc::result_out_of_range) {
-        if (magnitude_overflows(std::string_view(first, static_cast<std::size_t>(last - first)))) {
-            return fail_here(kNumberOutOfRange);
-        }
-        value = negative ? -0.0 : 0.0;
-    }
-    out = Number{Number::Kind::floating, 0, 0, value};
+    if (!is_digit(peek())) return fail_at_next_byte(kInvalidNumber);
+    while (!at_end() && is_digit(peek())) ++pos_;
     return true;
+  };
+  if (!at_end() && peek() == '.') {
+    ++pos_;
+    floating = true;
+    if (!require_digits()) return false;
+  }
+  if (!at_end() && (peek() == 'e' || peek() == 'E')) {
+    ++pos_;
+    floating = true;
+    if (!at_end() && (peek() == '+' || peek() == '-')) ++pos_;
+    if (!require_digits()) return false;
+  }
+
+  const char* first = text_.data() + start;
+  const char* last = text_.data() + pos_;
+  if (!floating) {
+    const char* digits = first + (negative ? 1 : 0);
+    std::uint64_t magnitude = 0;
+    const auto res = std::from_chars(digits, text_.data() + int_end, magnitude);
+    if (res.ec == std::errc{}) {
+      constexpr std::uint64_t kMinMagnitude = std::uint64_t{1} << 63;  // |INT64_MIN|
+      if (!negative) {
+        out = Number{Number::Kind::unsigned_integer, magnitude, 0, 0};
+        return true;
+      }
+      if (magnitude != 0 && magnitude <= kMinMagnitude) {
+        const std::int64_t value = magnitude == kMinMagnitude
+                                       ? std::numeric_limits<std::int64_t>::min()
+                                       : -static_cast<std::int64_t>(magnitude);
+        out = Number{Number::Kind::signed_integer, 0, value, 0};
+        return true;
+      }
+    }
+  }
+  double value = 0;
+  const auto res = std::from_chars(first, last, value);
+  if (res.ec == std::errc::result_out_of_range) {
+    if (magnitude_overflows(std::string_view(first, static_cast<std::size_t>(last - first)))) {
+      return fail_here(kNumberOutOfRange);
+    }
+    value = negative ? -0.0 : 0.0;
+  }
+  out = Number{Number::Kind::floating, 0, 0, value};
+  return true;
 }
 
 bool Reader::read_literal(std::string_view word) {
-    ++pos_;  // the first letter, already matched by the caller
-    for (std::size_t k = 1; k < word.size(); ++k) {
-        if (at_end()) return fail_eof(kEofValue);
-        if (peek() != word[k]) return fail_at_next_byte(kExpectedIdent);
-        ++pos_;
-    }
-    return true;
+  ++pos_;  // the first letter, already matched by the caller
+  for (std::size_t k = 1; k < word.size(); ++k) {
+    if (at_end()) return fail_eof(kEofValue);
+    if (peek() != word[k]) return fail_at_next_byte(kExpectedIdent);
+    ++pos_;
+  }
+  return true;
 }
 
 bool Reader::read_skipped_key() {
-    skip_whitespace();
-    if (at_end()) return fail_eof(kEofValue);
-    if (peek() != '"') return fail_at_next_byte(kKeyMustBeString);
-    if (!read_string(nullptr, StringMode::text)) return false;
-    skip_whitespace();
-    if (at_end()) return fail_eof(kEofObject);
-    if (peek() != ':') return fail_at_next_byte(kExpectedColon);
-    ++pos_;
-    return true;
+  skip_whitespace();
+  if (at_end()) return fail_eof(kEofValue);
+  if (peek() != '"') return fail_at_next_byte(kKeyMustBeString);
+  if (!read_string(nullptr, StringMode::text)) return false;
+  skip_whitespace();
+  if (at_end()) return fail_eof(kEofObject);
+  if (peek() != ':') return fail_at_next_byte(kExpectedColon);
+  ++pos_;
+  return true;
 }
 
 bool Reader::skip_value() {
-    // Closing bracket of every container entered and not yet left, innermost
-    // last. Its size is the only state that grows with nesting depth.
-    std::string open;
-    for (;;) {
-        // A value is due here.
+  // Closing bracket of every container entered and not yet left, innermost
+  // last. Its size is the only state that grows with nesting depth.
+  std::string open;
+  for (;;) {
+    // A value is due here.
+    skip_whitespace();
+    if (at_end()) return fail_eof(kEofValue);
+    const char c = peek();
+    switch (c) {
+      case '[':
+      case '{': {
+        ++pos_;
+        const char close = c == '[' ? ']' : '}';
         skip_whitespace();
-        if (at_end()) return fail_eof(kEofValue);
-        const char c = peek();
-        switch (c) {
-            case '[':
-            case '{': {
-                ++pos_;
-                const char close = c == '[' ? ']' : '}';
-                skip_whitespace();
-                if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
-                if (peek() == close) {
-                    ++pos_;
-                    break;  // an empty container is a complete value
-                }
-                open.push_back(close);
-                if (close == '}' && !read_skipped_key()) return false;
-                continue;  // its first value is due
-            }
-            case '"':
-                if (!read_string(nullptr, StringMode::text)) return false;
-                break;
-            case 'n':
-                if (!read_literal("null")) return false;
-                break;
-            case 't':
-                if (!read_literal("true")) return false;
-                break;
-            case 'f':
-                if (!read_literal("false")) return false;
-                break;
-            default:
-                if (c == '-' || is_digit(c)) {
-                    Number ignored;
-                    if (!read_number(ignored)) return false;
-                    break;
-                }
-                return fail_at_next_byte(kExpectedValue);
+        if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
+        if (peek() == close) {
+          ++pos_;
+          break;  // an empty container is a complete value
         }
-        // A value has just ended: leave every container that ends with it,
-        // until one continues with a comma (then its next value is due).
-        bool value_due = false;
-        while (!open.empty() && !value_due) {
-            skip_whitespace();
-            const char close = open.back();
-            if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
-            if (peek() == close) {
-                ++pos_;
-                open.pop_back();
-            } else if (peek() == ',') {
-                ++pos_;
-                if (close == '}' && !read_skipped_key()) return false;
-                value_due = true;
-            } else {
-                return fail_at_next_byte(close == ']' ? kExpectedCommaOrBracket : kExpectedCommaOrBrace);
-            }
+        open.push_back(close);
+        if (close == '}' && !read_skipped_key()) return false;
+        continue;  // its first value is due
+      }
+      case '"':
+        if (!read_string(nullptr, StringMode::text)) return false;
+        break;
+      case 'n':
+        if (!read_literal("null")) return false;
+        break;
+      case 't':
+        if (!read_literal("true")) return false;
+        break;
+      case 'f':
+        if (!read_literal("false")) return false;
+        break;
+      default:
+        if (c == '-' || is_digit(c)) {
+          Number ignored;
+          if (!read_number(ignored)) return false;
+          break;
         }
-        if (!value_due) return true;
+        return fail_at_next_byte(kExpectedValue);
     }
+    // A value has just ended: leave every container that ends with it,
+    // until one continues with a comma (then its next value is due).
+    bool value_due = false;
+    while (!open.empty() && !value_due) {
+      skip_whitespace();
+      const char close = open.back();
+      if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
+      if (peek() == close) {
+        ++pos_;
+        open.pop_back();
+      } else if (peek() == ',') {
+        ++pos_;
+        if (close == '}' && !read_skipped_key()) return false;
+        value_due = true;
+      } else {
+        return fail_at_next_byte(close == ']' ? kExpectedCommaOrBracket : kExpectedCommaOrBrace);
+      }
+    }
+    if (!value_due) return true;
+  }
 }
 
 bool Reader::fail_invalid_type(std::string_view expected) {
-    skip_whitespace();
-    if (at_end()) return fail_eof(kEofValue);
-    std::string found;
-    const char c = peek();
-    switch (c) {
-        case 'n':
-            if (!read_literal("null")) return false;
-            found = "null";
-            break;
-        case 't':
-            if (!read_literal("true")) return false;
-            found = "boolean `true`";
-            break;
-        case 'f':
-            if (!read_literal("false")) return false;
-            found = "boolean `false`";
-            break;
-        case '"': {
-            std::string text;
-            if (!read_string(&text, StringMode::text)) return false;
-            found = "string " + quote_for_message(text);
-            break;
-        }
-        case '[':
-            ++pos_;
-            found = "sequence";
-            break;
-        case '{':
-            ++pos_;
-            found = "map";
-            break;
-        default:
-            if (c == '-' || is_digit(c)) {
-                Number n;
-                if (!read_number(n)) return false;
-                found = describe_number(n);
-                break;
-            }
-            return fail_at_next_byte(kExpectedValue);
+  skip_whitespace();
+  if (at_end()) return fail_eof(kEofValue);
+  std::string found;
+  const char c = peek();
+  switch (c) {
+    case 'n':
+      if (!read_literal("null")) return false;
+      found = "null";
+      break;
+    case 't':
+      if (!read_literal("true")) return false;
+      found = "boolean `true`";
+      break;
+    case 'f':
+      if (!read_literal("false")) return false;
+      found = "boolean `false`";
+      break;
+    case '"': {
+      std::string text;
+      if (!read_string(&text, StringMode::text)) return false;
+      found = "string " + quote_for_message(text);
+      break;
     }
-    return fail_here("invalid type: " + found + ", expected " + std::string(expected));
+    case '[':
+      ++pos_;
+      found = "sequence";
+      break;
+    case '{':
+      ++pos_;
+      found = "map";
+      break;
+    default:
+      if (c == '-' || is_digit(c)) {
+        Number n;
+        if (!read_number(n)) return false;
+        found = describe_number(n);
+        break;
+      }
+      return fail_at_next_byte(kExpectedValue);
+  }
+  return fail_here("invalid type: " + found + ", expected " + std::string(expected));
 }
 
 bool Reader::fail_invalid_type(const Number& n, std::string_view expected) {
-    return fail_here("invalid type: " + describe_number(n) + ", expected " + std::string(expected));
+  return fail_here("invalid type: " + describe_number(n) + ", expected " + std::string(expected));
 }
 
 bool Reader::fail_invalid_integer(const Number& n, std::string_view expected) {
-    return fail_here("invalid value: " + describe_number(n) + ", expected " + std::string(expected));
+  return fail_here("invalid value: " + describe_number(n) + ", expected " + std::string(expected));
 }
 
 }  // namespace launcher::json

@@ -32,16 +32,16 @@ Error error_at(std::string_view text, std::size_t end, std::string_view message)
 // else, including "-0", is floating point (integers carry no negative zero,
 // so the written sign is kept this way).
 struct Number {
-    enum class Kind { unsigned_integer, signed_integer, floating } kind;
-    std::uint64_t u = 0;  // valid iff kind == unsigned_integer
-    std::int64_t i = 0;   // valid iff kind == signed_integer (always < 0)
-    double d = 0;         // valid iff kind == floating; always finite
+  enum class Kind { unsigned_integer, signed_integer, floating } kind;
+  std::uint64_t u = 0;  // valid iff kind == unsigned_integer
+  std::int64_t i = 0;   // valid iff kind == signed_integer (always < 0)
+  double d = 0;         // valid iff kind == floating; always finite
 };
 
 // How raw bytes 0x00-0x1F between the quotes of a string are treated.
 enum class StringMode {
-    text,         // they are an error (RFC 8259)
-    byte_string,  // they are kept in the value unchanged
+  text,         // they are an error (RFC 8259)
+  byte_string,  // they are kept in the value unchanged
 };
 
 // Formats `value` the way error messages show floating point numbers: the
@@ -59,67 +59,67 @@ std::string format_double(double value);
 std::string quote_for_message(std::string_view bytes);
 
 class Reader {
-public:
-    explicit Reader(std::string_view text) : text_(text) {}
+ public:
+  explicit Reader(std::string_view text) : text_(text) {}
 
-    // Moves past spaces, tabs, line feeds and carriage returns.
-    void skip_whitespace();
-    // True iff every byte has been consumed.
-    bool at_end() const { return pos_ == text_.size(); }
-    // The next unconsumed byte. REQUIRES: !at_end().
-    char peek() const { return text_[pos_]; }
-    // Consumes one byte. REQUIRES: !at_end().
-    void advance() { ++pos_; }
-    // Number of bytes consumed so far.
-    std::size_t offset() const { return pos_; }
+  // Moves past spaces, tabs, line feeds and carriage returns.
+  void skip_whitespace();
+  // True iff every byte has been consumed.
+  bool at_end() const { return pos_ == text_.size(); }
+  // The next unconsumed byte. REQUIRES: !at_end().
+  char peek() const { return text_[pos_]; }
+  // Consumes one byte. REQUIRES: !at_end().
+  void advance() { ++pos_; }
+  // Number of bytes consumed so far.
+  std::size_t offset() const { return pos_; }
 
-    // Reads a string. REQUIRES: peek() == '"'. On success the cursor is past
-    // the closing quote; the decoded bytes are appended to *out unless out
-    // is null.
-    bool read_string(std::string* out, StringMode mode);
+  // Reads a string. REQUIRES: peek() == '"'. On success the cursor is past
+  // the closing quote; the decoded bytes are appended to *out unless out
+  // is null.
+  bool read_string(std::string* out, StringMode mode);
 
-    // Reads a number. REQUIRES: peek() is '-' or a digit.
-    bool read_number(Number& out);
+  // Reads a number. REQUIRES: peek() is '-' or a digit.
+  bool read_number(Number& out);
 
-    // Skips one complete value of any type and depth, checking its syntax
-    // fully. Keys and strings within it are read in StringMode::text.
-    // Leading whitespace is skipped first.
-    bool skip_value();
+  // Skips one complete value of any type and depth, checking its syntax
+  // fully. Keys and strings within it are read in StringMode::text.
+  // Leading whitespace is skipped first.
+  bool skip_value();
 
-    // Reads the value at the cursor, which the caller cannot accept, as far
-    // as needed to name its type, and fails with "invalid type: {found},
-    // expected {expected}". Arrays and objects are named by their opening
-    // bracket alone, so the error is positioned there. Syntax errors met on
-    // the way take precedence. Leading whitespace is skipped first.
-    // Always returns false.
-    bool fail_invalid_type(std::string_view expected);
+  // Reads the value at the cursor, which the caller cannot accept, as far
+  // as needed to name its type, and fails with "invalid type: {found},
+  // expected {expected}". Arrays and objects are named by their opening
+  // bracket alone, so the error is positioned there. Syntax errors met on
+  // the way take precedence. Leading whitespace is skipped first.
+  // Always returns false.
+  bool fail_invalid_type(std::string_view expected);
 
-    // For a number just read that the caller cannot accept: fail with
-    // "invalid type: ..." (n is floating point) or "invalid value: ..." (n is
-    // an integer), positioned just past the number. Always return false.
-    bool fail_invalid_type(const Number& n, std::string_view expected);
-    bool fail_invalid_integer(const Number& n, std::string_view expected);
+  // For a number just read that the caller cannot accept: fail with
+  // "invalid type: ..." (n is floating point) or "invalid value: ..." (n is
+  // an integer), positioned just past the number. Always return false.
+  bool fail_invalid_type(const Number& n, std::string_view expected);
+  bool fail_invalid_integer(const Number& n, std::string_view expected);
 
-    // Fail with `message`, positioned after the byte at the cursor (which is
-    // the offending one), or after the last byte consumed. Both return false.
-    bool fail_at_next_byte(std::string_view message);  // REQUIRES: !at_end()
-    bool fail_here(std::string_view message);
-    // Fails with "EOF while parsing {what}" at the end of the text.
-    bool fail_eof(std::string_view what);
+  // Fail with `message`, positioned after the byte at the cursor (which is
+  // the offending one), or after the last byte consumed. Both return false.
+  bool fail_at_next_byte(std::string_view message);  // REQUIRES: !at_end()
+  bool fail_here(std::string_view message);
+  // Fails with "EOF while parsing {what}" at the end of the text.
+  bool fail_eof(std::string_view what);
 
-    // The failure recorded by the last fail_*; REQUIRES: some call failed.
-    Error take_error() { return std::move(*error_); }
+  // The failure recorded by the last fail_*; REQUIRES: some call failed.
+  Error take_error() { return std::move(*error_); }
 
-private:
-    bool read_literal(std::string_view word);
-    bool read_hex4(std::uint16_t& unit);
-    bool read_escape(std::string* out);
-    bool read_skipped_key();
-    bool fail_at(std::size_t end, std::string_view message);
+ private:
+  bool read_literal(std::string_view word);
+  bool read_hex4(std::uint16_t& unit);
+  bool read_escape(std::string* out);
+  bool read_skipped_key();
+  bool fail_at(std::size_t end, std::string_view message);
 
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    std::optional<Error> error_;
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  std::optional<Error> error_;
 };
 
 // Messages shared between the reader and the decoders built on it.

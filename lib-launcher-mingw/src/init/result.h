@@ -27,9 +27,9 @@ namespace launcher {
 // A failure, ready to show to a person: `message` is complete, including any
 // position information, and needs no further context to be understood.
 struct Error {
-    std::string message;
+  std::string message;
 
-    friend bool operator==(const Error&, const Error&) = default;
+  friend bool operator==(const Error&, const Error&) = default;
 };
 
 namespace detail {
@@ -37,7 +37,7 @@ namespace detail {
 // What `fail` yields when std::expected is unavailable; converts into any
 // FallbackResult<T> as its error state.
 struct Failure {
-    Error error;
+  Error error;
 };
 
 // Holds either a T or an Error. Accessing the side that is not held is a
@@ -45,44 +45,44 @@ struct Failure {
 // which this project never lets escape, so no caller may rely on either).
 template <class T>
 class FallbackResult {
-    static_assert(!std::is_same_v<T, Error>, "a result cannot hold an Error as its value");
+  static_assert(!std::is_same_v<T, Error>, "a result cannot hold an Error as its value");
 
-public:
-    FallbackResult(const T& value) : state_(std::in_place_index<0>, value) {}
-    FallbackResult(T&& value) : state_(std::in_place_index<0>, std::move(value)) {}
-    FallbackResult(Failure failure) : state_(std::in_place_index<1>, std::move(failure.error)) {}
+ public:
+  FallbackResult(const T& value) : state_(std::in_place_index<0>, value) {}
+  FallbackResult(T&& value) : state_(std::in_place_index<0>, std::move(value)) {}
+  FallbackResult(Failure failure) : state_(std::in_place_index<1>, std::move(failure.error)) {}
 
-    bool has_value() const noexcept { return state_.index() == 0; }
-    explicit operator bool() const noexcept { return has_value(); }
+  bool has_value() const noexcept { return state_.index() == 0; }
+  explicit operator bool() const noexcept { return has_value(); }
 
-    // REQUIRES: has_value().
-    T& value() & { return *get_if_value_or_abort(); }
-    const T& value() const& { return *get_if_value_or_abort(); }
-    T&& value() && { return std::move(*get_if_value_or_abort()); }
-    T& operator*() & { return value(); }
-    const T& operator*() const& { return value(); }
-    T&& operator*() && { return std::move(*this).value(); }
-    T* operator->() { return get_if_value_or_abort(); }
-    const T* operator->() const { return get_if_value_or_abort(); }
+  // REQUIRES: has_value().
+  T& value() & { return *get_if_value_or_abort(); }
+  const T& value() const& { return *get_if_value_or_abort(); }
+  T&& value() && { return std::move(*get_if_value_or_abort()); }
+  T& operator*() & { return value(); }
+  const T& operator*() const& { return value(); }
+  T&& operator*() && { return std::move(*this).value(); }
+  T* operator->() { return get_if_value_or_abort(); }
+  const T* operator->() const { return get_if_value_or_abort(); }
 
-    // REQUIRES: !has_value().
-    Error& error() & { return *get_if_error_or_abort(); }
-    const Error& error() const& { return *get_if_error_or_abort(); }
-    Error&& error() && { return std::move(*get_if_error_or_abort()); }
+  // REQUIRES: !has_value().
+  Error& error() & { return *get_if_error_or_abort(); }
+  const Error& error() const& { return *get_if_error_or_abort(); }
+  Error&& error() && { return std::move(*get_if_error_or_abort()); }
 
-private:
-    T* get_if_value_or_abort() const {
-        auto* p = std::get_if<0>(&state_);
-        if (p == nullptr) std::abort();
-        return const_cast<T*>(p);
-    }
-    Error* get_if_error_or_abort() const {
-        auto* p = std::get_if<1>(&state_);
-        if (p == nullptr) std::abort();
-        return const_cast<Error*>(p);
-    }
+ private:
+  T* get_if_value_or_abort() const {
+    auto* p = std::get_if<0>(&state_);
+    if (p == nullptr) std::abort();
+    return const_cast<T*>(p);
+  }
+  Error* get_if_error_or_abort() const {
+    auto* p = std::get_if<1>(&state_);
+    if (p == nullptr) std::abort();
+    return const_cast<Error*>(p);
+  }
 
-    std::variant<T, Error> state_;
+  std::variant<T, Error> state_;
 };
 
 }  // namespace detail

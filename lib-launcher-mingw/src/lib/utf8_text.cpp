@@ -7,8 +7,8 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 struct LeadByte {
-  int continuation_bytes;  // -1: cannot start a sequence
-  unsigned char first_low;  // allowed range of the first continuation byte, which excludes
+  int continuation_bytes;    // -1: cannot start a sequence
+  unsigned char first_low;   // allowed range of the first continuation byte, which excludes
   unsigned char first_high;  // overlong forms, surrogates and code points above U+10FFFF
 };
 
