@@ -1,7 +1,7 @@
 // POSIX loader: dlopen/dlsym.
-#include <dlfcn.h>
-
 #include "dynamic_loader.h"
+
+#include <dlfcn.h>
 
 namespace launcher {
 

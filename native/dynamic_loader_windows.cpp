@@ -2,11 +2,11 @@
 // search the folder of the library itself (not the executable's) for the DLLs it imports, which is
 // how jvm.dll finds its sibling runtime DLLs; that flag is only defined for an absolute path, so a
 // relative path is first resolved against the current directory.
+#include "dynamic_loader.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "dynamic_loader.h"
 
 namespace launcher {
 

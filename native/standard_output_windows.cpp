@@ -1,8 +1,8 @@
+#include "standard_output.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
-
-#include "standard_output.h"
 
 // The Windows C runtime opens standard output in text mode, which writes "\n" as CR LF to a file or
 // pipe. Binary mode keeps the launcher's output byte-identical to other platforms.

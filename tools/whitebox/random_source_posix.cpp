@@ -1,9 +1,9 @@
 // The operating system's generator on Linux and other POSIX systems: getrandom(2) where it exists,
 // /dev/urandom otherwise.
+#include "random_source.h"
+
 #include <cerrno>
 #include <cstdio>
-
-#include "random_source.h"
 
 #if defined(__linux__)
 #include <sys/random.h>

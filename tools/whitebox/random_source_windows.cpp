@@ -1,6 +1,7 @@
 // The operating system's generator on Windows: BCryptGenRandom with the system-preferred RNG.
-#include <bcrypt.h>
 #include <windows.h>
+// bcrypt.h relies on the types windows.h declares, so it must come after it.
+#include <bcrypt.h>
 
 #include <climits>
 
