@@ -4,8 +4,8 @@ import java.nio.ByteBuffer;
 import java.security.GeneralSecurityException;
 import java.util.HexFormat;
 import javax.crypto.Cipher;
-import javax.crypto.spec.IvParameterSpec;
-import javax.crypto.spec.SecretKeySpec;
+import javax.crypto.SecretKey;
+import launchersupport.JceAes;
 
 /**
  * The Java side of jni_bench. main marks the VM ready and then blocks, so the benchmark host can
@@ -15,8 +15,8 @@ import javax.crypto.spec.SecretKeySpec;
 public final class BenchMain {
   public static volatile boolean ready;
 
-  private static final SecretKeySpec key =
-      new SecretKeySpec(HexFormat.of().parseHex(System.getProperty("launcher.test.key")), "AES");
+  private static final SecretKey key =
+      JceAes.key(HexFormat.of().parseHex(System.getProperty("launcher.test.key")));
   private static final Cipher cipher = newCipher();
 
   private BenchMain() {}
@@ -55,7 +55,7 @@ public final class BenchMain {
       throws GeneralSecurityException {
     byte[] ivBytes = new byte[16];
     iv.get(0, ivBytes);
-    cipher.init(mode, key, new IvParameterSpec(ivBytes));
+    cipher.init(mode, key, JceAes.iv(ivBytes, 0));
     byte[] out = new byte[data.capacity()];
     cipher.doFinal(data.duplicate().clear(), ByteBuffer.wrap(out));
     return out.length;

@@ -5,8 +5,7 @@ import java.util.Arrays;
 import java.util.HexFormat;
 import java.util.concurrent.atomic.AtomicInteger;
 import javax.crypto.Cipher;
-import javax.crypto.spec.IvParameterSpec;
-import javax.crypto.spec.SecretKeySpec;
+import launchersupport.JceAes;
 
 /**
  * Checks run inside the hosted VM. Everything goes to stderr (stdout carries the host's trace): a
@@ -88,7 +87,7 @@ final class Harness {
   static byte[] javaxCfb(int mode, byte[] iv, byte[] data) {
     try {
       Cipher cipher = Cipher.getInstance("AES/CFB/NoPadding");
-      cipher.init(mode, new SecretKeySpec(key(), "AES"), new IvParameterSpec(iv, 0, 16));
+      cipher.init(mode, JceAes.key(key()), JceAes.iv(iv, 0));
       return cipher.doFinal(data);
     } catch (java.security.GeneralSecurityException e) {
       throw new IllegalStateException(e);
