@@ -40,6 +40,15 @@ TEST(Utf8Lossy, ReplacesEachMaximalIllFormedSubsequenceOnce) {
             r + "x");
 }
 
+// The options both applications start with.
+const std::vector<std::string> kCommonOptions = {"-verbose:jni,class",
+                                                 "-Djava.ext.dirs=.\\jre\\lib\\ext;.\\ext;.\\lib;",
+                                                 "-Djava.library.path=.\\bin;.\\lib",
+                                                 "-Xshare:auto",
+                                                 "-Xverify:none",
+                                                 "-XX:MaxHeapFreeRatio=5",
+                                                 "-XX:MinHeapFreeRatio=5"};
+
 launcher::JavaApp Decoded(const char* name) {
   const auto app = launcher::decode(launcher::catalogue_text(name));
   EXPECT_TRUE(app.has_value()) << (app ? "" : app.error().message);
@@ -51,20 +60,10 @@ TEST(Catalogue, TarnDecodesToTheMainApplication) {
   EXPECT_EQ(app.jvm_path, ".\\jre\\bin\\client\\jvm.dll");
   EXPECT_EQ(app.main_class, "veltra/kova/EnrolMain");
   EXPECT_EQ(app.encrypt_class, "veltra/kova/security/impl/DistributionKeyProviderImpl");
-  const std::vector<std::string> options = {"-verbose:jni,class",
-                                            "-Djava.ext.dirs=.\\jre\\lib\\ext;.\\ext;.\\lib;",
-                                            "-Djava.library.path=.\\bin;.\\lib",
-                                            "-Xshare:auto",
-                                            "-Xverify:none",
-                                            "-XX:MaxHeapFreeRatio=5",
-                                            "-XX:MinHeapFreeRatio=5",
-                                            "-Xms128m",
-                                            "-Xmx768m",
-                                            "-DimType=swing",
-                                            "-Dfile.encoding=UTF-8",
-                                            "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT",
-                                            "-Dsun.java2d.ddscale=true",
-                                            "-Dsun.java2d.translaccel=true"};
+  std::vector<std::string> options = kCommonOptions;
+  options.insert(options.end(), {"-Xms128m", "-Xmx768m", "-DimType=swing", "-Dfile.encoding=UTF-8",
+                                 "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT",
+                                 "-Dsun.java2d.ddscale=true", "-Dsun.java2d.translaccel=true"});
   EXPECT_EQ(app.options, options);
 }
 
@@ -73,17 +72,9 @@ TEST(Catalogue, LumDecodesToTheAdministrationApplication) {
   EXPECT_EQ(app.jvm_path, ".\\jre\\bin\\client\\jvm.dll");
   EXPECT_EQ(app.main_class, "veltra/lum/EnrolAdminMain");
   EXPECT_EQ(app.encrypt_class, "veltra/kova/security/impl/DistributionKeyProviderImpl");
-  const std::vector<std::string> options = {"-verbose:jni,class",
-                                            "-Djava.ext.dirs=.\\jre\\lib\\ext;.\\ext;.\\lib;",
-                                            "-Djava.library.path=.\\bin;.\\lib",
-                                            "-Xshare:auto",
-                                            "-Xverify:none",
-                                            "-XX:MaxHeapFreeRatio=5",
-                                            "-XX:MinHeapFreeRatio=5",
-                                            "-Xms32m",
-                                            "-Xmx320m",
-                                            "-DimType=swing",
-                                            "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT"};
+  std::vector<std::string> options = kCommonOptions;
+  options.insert(options.end(), {"-Xms32m", "-Xmx320m", "-DimType=swing",
+                                 "-Djavax.net.ssl.trustStoreType=WINDOWS-ROOT"});
   EXPECT_EQ(app.options, options);
 }
 
