@@ -9,7 +9,10 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   openjdk-17-jdk-headless
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
-  python3-pefile
+  python3-pefile osslsigncode openssl
+  # 32-bit targets: Linux programs (-m32) against Debian's 32-bit JVM, Windows programs under wine.
+  g++-multilib libgtest-dev:i386 libgmock-dev:i386 libbenchmark-dev:i386
+  openjdk-17-jre-headless:i386 wine32:i386
 )
 
 missing=()
@@ -26,5 +29,8 @@ fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  sudo_if_needed dpkg --add-architecture i386
+fi
 sudo_if_needed apt-get update -qq
 sudo_if_needed apt-get install -y -qq --no-install-recommends "${missing[@]}"
