@@ -36,7 +36,7 @@ TEST(DecodeRobustness, DeepNestingUnderUnknownKeyIsIterative) {
             at("expected value", 1, 6 + kDepth));
   // Inside a known field nesting stops at the first level that is not allowed.
   EXPECT_EQ(error_of(opts(std::string(kDepth, '['))),
-            at("invalid type: sequence, expected u8", 2, 13));
+            at("invalid type: sequence, expected u8", 2, 12));
 }
 
 // Mutations of valid texts: never crash (run under sanitizers), always either

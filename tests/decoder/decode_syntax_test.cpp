@@ -54,6 +54,12 @@ TEST(DecodeSyntax, EndOfTextNamesWhatWasOpen) {
   EXPECT_EQ(error_of(R"({"jvm_path":[97,)"), at("EOF while parsing a value", 1, 16));
   EXPECT_EQ(error_of(R"({"x":[1)"), at("EOF while parsing a list", 1, 7));
   EXPECT_EQ(error_of(R"({"x":{"a":1)"), at("EOF while parsing an object", 1, 11));
+  // Under an unknown key, an object cut off after a comma is still open; the record's own
+  // object is cut off where its next key, a value, is due (above).
+  EXPECT_EQ(error_of(R"({"x":[1,{"y":"z",)"), at("EOF while parsing an object", 1, 17));
+  EXPECT_EQ(error_of(R"({"x":{"y":1,)"), at("EOF while parsing an object", 1, 12));
+  EXPECT_EQ(error_of("{\"x\":{\"y\":1,\n"), at("EOF while parsing an object", 2, 0));
+  EXPECT_EQ(error_of(R"({"x":[1,)"), at("EOF while parsing a value", 1, 8));
   EXPECT_EQ(error_of(R"({"x":{"a")"), at("EOF while parsing an object", 1, 9));
   EXPECT_EQ(error_of(R"({"x":nu)"), at("EOF while parsing a value", 1, 7));
   EXPECT_EQ(error_of(R"({"jvm_path":-)"), at("EOF while parsing a value", 1, 13));
@@ -159,10 +165,13 @@ TEST(DecodeNumbers, Malformed) {
 
 TEST(DecodeNumbers, OutOfRangeOnlyWhenTooLarge) {
   EXPECT_EQ(error_of(jvm("1e400")), at("number out of range", 1, 17));
-  EXPECT_EQ(error_of(R"({"x":-1.5e400})"), at("number out of range", 1, 13));
-  EXPECT_EQ(error_of(R"({"x":[)" + std::string(310, '9') + "]}"),
-            at("number out of range", 1, 316));
-  EXPECT_EQ(error_of("{\"x\":1e" + std::string(23, '9') + "}"), at("number out of range", 1, 30));
+  EXPECT_EQ(error_of(jvm("-1.5e400")), at("number out of range", 1, 20));
+  EXPECT_EQ(error_of(jvm(std::string(310, '9'))), at("number out of range", 1, 322));
+  EXPECT_EQ(error_of(jvm("1e" + std::string(23, '9'))), at("number out of range", 1, 37));
+  EXPECT_EQ(error_of(jvm("[97, 1e400]")), at("number out of range", 1, 22));
+  EXPECT_EQ(error_of(opts("[1e400]")), at("number out of range", 2, 16));
+  EXPECT_EQ(error_of(opts("[[1e400]]")), at("number out of range", 2, 17));
+  EXPECT_EQ(error_of("1e400"), at("number out of range", 1, 5));
   // Too small is zero, not an error.
   EXPECT_EQ(error_of(jvm("1e-400")),
             at("invalid type: floating point `0.0`, expected byte array", 1, 18));
@@ -170,6 +179,22 @@ TEST(DecodeNumbers, OutOfRangeOnlyWhenTooLarge) {
             at("invalid type: floating point `-0.0`, expected byte array", 1, 41));
   EXPECT_EQ(error_of(jvm("0." + std::string(400, '0') + "1e400")),
             at("invalid type: floating point `0.1`, expected byte array", 1, 419));
+}
+
+// Values under unknown keys are syntax-checked only: no magnitude is out of range there.
+TEST(DecodeNumbers, UnknownValuesAreNotConverted) {
+  EXPECT_EQ(error_of(R"({"x":1e999})"), at("missing field `jvm_path`", 1, 11));
+  EXPECT_EQ(error_of(R"({"x":-1.5e400})"), at("missing field `jvm_path`", 1, 14));
+  EXPECT_EQ(error_of(R"({"x":[)" + std::string(310, '9') + "]}"),
+            at("missing field `jvm_path`", 1, 318));
+  EXPECT_EQ(error_of("{\"x\":1e" + std::string(23, '9') + "}"),
+            at("missing field `jvm_path`", 1, 31));
+  EXPECT_EQ(error_of(R"({"x":{"y":[1e999]},"jvm_path":"j","main_class":"m","encrypt_class":"e",)"
+                     R"("options":[]})"),
+            "<decoded>");
+  // Their syntax still counts.
+  EXPECT_EQ(error_of(R"({"x":[1e999,01]})"), at("invalid number", 1, 14));
+  EXPECT_EQ(error_of(R"({"x":1e999x})"), at("expected `,` or `}`", 1, 11));
 }
 
 TEST(DecodeNumbers, ByteArrayElementsMustBeU8) {

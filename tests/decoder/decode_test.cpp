@@ -111,9 +111,14 @@ TEST(DecodeRecord, ArrayFormLength) {
             at("invalid length 3, expected struct JavaApp with 4 elements", 1, 13));
   EXPECT_EQ(error_of("[]"), at("invalid length 0, expected struct JavaApp with 4 elements", 1, 2));
   EXPECT_EQ(error_of(R"(["j","m","e",[],"x"])"), at("trailing characters", 1, 17));
-  EXPECT_EQ(error_of(R"(["j","m","e",[] x)"), at("expected `,` or `]`", 1, 17));
   EXPECT_EQ(error_of(R"(["j","m","e",[],)"), at("EOF while parsing a value", 1, 16));
+  EXPECT_EQ(error_of(R"(["j","m","e",[])"), at("EOF while parsing a list", 1, 15));
   EXPECT_EQ(error_of(R"(["j")"), at("EOF while parsing a list", 1, 4));
+  // Before the fourth element a separator is due; after it, only the closing bracket.
+  EXPECT_EQ(error_of(R"(["j" "m"])"), at("expected `,` or `]`", 1, 6));
+  EXPECT_EQ(error_of(R"(["j","m","e",[] x)"), at("trailing characters", 1, 17));
+  EXPECT_EQ(error_of(R"(["j","m","e",["a"]a])"), at("trailing characters", 1, 19));
+  EXPECT_EQ(error_of("[\"j\",\"m\",\"e\",[]\n}"), at("trailing characters", 2, 1));
   // Elements of the array form are checked like the members they stand for.
   EXPECT_EQ(error_of(R"(["j",5)"), at("invalid type: integer `5`, expected byte array", 1, 6));
   EXPECT_EQ(error_of(R"(["j","m","e","o"])"),
@@ -177,25 +182,45 @@ TEST(DecodeTypes, FoundKindsExpectedByteArray) {
   EXPECT_EQ(error_of(jvm("-42")), at("invalid type: integer `-42`, expected byte array", 1, 15));
   EXPECT_EQ(error_of(jvm("4.25")),
             at("invalid type: floating point `4.25`, expected byte array", 1, 16));
-  // Arrays and objects are named by their opening bracket.
-  EXPECT_EQ(error_of(jvm(R"( {"a":1})")), at("invalid type: map, expected byte array", 1, 14));
+  // Arrays and objects are named from their opening bracket, placed just before it.
+  EXPECT_EQ(error_of(jvm(R"( {"a":1})")), at("invalid type: map, expected byte array", 1, 13));
   EXPECT_EQ(error_of(opts("[true]")),
             at("invalid type: boolean `true`, expected byte array", 2, 15));
   EXPECT_EQ(error_of(R"({"jvm_path":"j","main_class":"m","encrypt_class":{)"),
-            at("invalid type: map, expected byte array", 1, 50));
+            at("invalid type: map, expected byte array", 1, 49));
 }
 
 TEST(DecodeTypes, FoundKindsExpectedSequenceAndU8) {
   EXPECT_EQ(error_of(opts("\"-Xmx\"")),
             at("invalid type: string \"-Xmx\", expected a sequence", 2, 16));
-  EXPECT_EQ(error_of(opts("{}")), at("invalid type: map, expected a sequence", 2, 11));
+  EXPECT_EQ(error_of(opts("{}")), at("invalid type: map, expected a sequence", 2, 10));
   EXPECT_EQ(error_of(opts("null")), at("invalid type: null, expected a sequence", 2, 14));
   EXPECT_EQ(error_of(opts("7")), at("invalid type: integer `7`, expected a sequence", 2, 11));
   EXPECT_EQ(error_of(jvm("[97, \"a\"]")), at("invalid type: string \"a\", expected u8", 1, 20));
-  EXPECT_EQ(error_of(jvm("[[97]]")), at("invalid type: sequence, expected u8", 1, 14));
-  EXPECT_EQ(error_of(jvm("[{}]")), at("invalid type: map, expected u8", 1, 14));
+  EXPECT_EQ(error_of(jvm("[[97]]")), at("invalid type: sequence, expected u8", 1, 13));
+  EXPECT_EQ(error_of(jvm("[{}]")), at("invalid type: map, expected u8", 1, 13));
   EXPECT_EQ(error_of(jvm("[null]")), at("invalid type: null, expected u8", 1, 17));
   EXPECT_EQ(error_of(jvm("[false]")), at("invalid type: boolean `false`, expected u8", 1, 18));
+}
+
+// A map or sequence of the wrong type stops decoding at the last byte read before its bracket,
+// whitespace included; scalars are placed at their own last byte.
+TEST(DecodeTypes, MapOrSequenceIsPlacedBeforeItsBracket) {
+  EXPECT_EQ(error_of(R"({"jvm_path":{}})"), at("invalid type: map, expected byte array", 1, 12));
+  EXPECT_EQ(error_of(R"({"options":{}})"), at("invalid type: map, expected a sequence", 1, 11));
+  EXPECT_EQ(error_of(R"({"jvm_path":[[1]]})"), at("invalid type: sequence, expected u8", 1, 13));
+  EXPECT_EQ(error_of("[{}]"), at("invalid type: map, expected byte array", 1, 1));
+  EXPECT_EQ(error_of(R"({"jvm_path": 	{}})"),
+            at("invalid type: map, expected byte array", 1, 14));
+  EXPECT_EQ(error_of(opts("[[{}]]")), at("invalid type: map, expected u8", 2, 12));
+  // A bracket that begins a line: nothing of that line has been read yet.
+  EXPECT_EQ(error_of("{\n\"jvm_path\":\n{}}"), at("invalid type: map, expected byte array", 3, 0));
+  EXPECT_EQ(error_of("{\"options\":\n  [\n[[]]]}"),
+            at("invalid type: sequence, expected u8", 3, 1));
+  // The bracket is not read, so what follows it does not matter, not even the end of text.
+  EXPECT_EQ(error_of(R"({"jvm_path":{)"), at("invalid type: map, expected byte array", 1, 12));
+  EXPECT_EQ(error_of(R"({"jvm_path":[[)"), at("invalid type: sequence, expected u8", 1, 13));
+  EXPECT_EQ(error_of(R"({"options":{"a" 1})"), at("invalid type: map, expected a sequence", 1, 11));
 }
 
 TEST(DecodeTypes, FoundStringIsQuotedWithEscapes) {

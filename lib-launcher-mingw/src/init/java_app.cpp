@@ -182,13 +182,18 @@ bool read_record_array(Reader& r, JavaApp& app) {
                          " elements");
     }
     if (count > 0) {
-      if (r.peek() != ',') return r.fail_at_next_byte(json::kExpectedCommaOrBracket);
+      // Once the record is complete, anything but its closing bracket is
+      // surplus, whether or not a comma introduces it.
+      const bool complete = count == kFieldNames.size();
+      if (r.peek() != ',') {
+        return r.fail_at_next_byte(complete ? json::kTrailingCharacters
+                                            : json::kExpectedCommaOrBracket);
+      }
       r.advance();
       r.skip_whitespace();
       if (r.at_end()) return r.fail_eof(json::kEofValue);
       if (r.peek() == ']') return r.fail_at_next_byte(json::kTrailingComma);
-      // A fifth value: the record is complete, the rest is surplus.
-      if (count == kFieldNames.size()) return r.fail_at_next_byte(json::kTrailingCharacters);
+      if (complete) return r.fail_at_next_byte(json::kTrailingCharacters);
     }
     if (!read_field(r, count, app)) return false;
     ++count;

@@ -83,6 +83,26 @@ bool magnitude_overflows(std::string_view number) {
   return leading_exponent + exponent >= 0;
 }
 
+// For `written`, a number without fraction or exponent: true iff it is an
+// integer that Number can hold as one, which is then stored in `out`.
+bool to_integer(std::string_view written, Number& out) {
+  const bool negative = written.front() == '-';
+  if (negative) written.remove_prefix(1);
+  std::uint64_t magnitude = 0;
+  const auto res = std::from_chars(written.data(), written.data() + written.size(), magnitude);
+  if (res.ec != std::errc{}) return false;  // more than 64 bits
+  if (!negative) {
+    out = Number{Number::Kind::unsigned_integer, magnitude, 0, 0};
+    return true;
+  }
+  constexpr std::uint64_t kMinMagnitude = std::uint64_t{1} << 63;  // |INT64_MIN|
+  if (magnitude == 0 || magnitude > kMinMagnitude) return false;   // -0 keeps its sign as a double
+  const std::int64_t value = magnitude == kMinMagnitude ? std::numeric_limits<std::int64_t>::min()
+                                                        : -static_cast<std::int64_t>(magnitude);
+  out = Number{Number::Kind::signed_integer, 0, value, 0};
+  return true;
+}
+
 std::string describe_number(const Number& n) {
   switch (n.kind) {
     case Number::Kind::unsigned_integer:
@@ -316,70 +336,55 @@ bool Reader::read_string(std::string* out, StringMode mode) {
   }
 }
 
-bool Reader::read_number(Number& out) {
-  const std::size_t start = pos_;
-  const bool negative = peek() == '-';
-  if (negative) ++pos_;
+bool Reader::scan_digits() {
+  if (at_end()) return fail_eof(kEofValue);
+  if (!is_digit(peek())) return fail_at_next_byte(kInvalidNumber);
+  while (!at_end() && is_digit(peek())) ++pos_;
+  return true;
+}
+
+bool Reader::scan_number(bool& floating) {
+  if (peek() == '-') ++pos_;
   if (at_end()) return fail_eof(kEofValue);
   if (peek() == '0') {
     ++pos_;
     if (!at_end() && is_digit(peek())) return fail_at_next_byte(kInvalidNumber);
-  } else if (is_digit(peek())) {
-    while (!at_end() && is_digit(peek())) ++pos_;
-  } else {
-    return fail_at_next_byte(kInvalidNumber);
+  } else if (!scan_digits()) {
+    return false;
   }
-  const std::size_t int_end = pos_;
-  bool floating = false;
-  auto require_digits = [&]() {
-    if (at_end()) return fail_eof(kEofValue);
-    if (!is_digit(peek())) return fail_at_next_byte(kInvalidNumber);
-    while (!at_end() && is_digit(peek())) ++pos_;
-    return true;
-  };
+  floating = false;
   if (!at_end() && peek() == '.') {
     ++pos_;
     floating = true;
-    if (!require_digits()) return false;
+    if (!scan_digits()) return false;
   }
   if (!at_end() && (peek() == 'e' || peek() == 'E')) {
     ++pos_;
     floating = true;
     if (!at_end() && (peek() == '+' || peek() == '-')) ++pos_;
-    if (!require_digits()) return false;
+    if (!scan_digits()) return false;
   }
+  return true;
+}
 
-  const char* first = text_.data() + start;
-  const char* last = text_.data() + pos_;
-  if (!floating) {
-    const char* digits = first + (negative ? 1 : 0);
-    std::uint64_t magnitude = 0;
-    const auto res = std::from_chars(digits, text_.data() + int_end, magnitude);
-    if (res.ec == std::errc{}) {
-      constexpr std::uint64_t kMinMagnitude = std::uint64_t{1} << 63;  // |INT64_MIN|
-      if (!negative) {
-        out = Number{Number::Kind::unsigned_integer, magnitude, 0, 0};
-        return true;
-      }
-      if (magnitude != 0 && magnitude <= kMinMagnitude) {
-        const std::int64_t value = magnitude == kMinMagnitude
-                                       ? std::numeric_limits<std::int64_t>::min()
-                                       : -static_cast<std::int64_t>(magnitude);
-        out = Number{Number::Kind::signed_integer, 0, value, 0};
-        return true;
-      }
-    }
-  }
+bool Reader::convert_floating(std::string_view written, Number& out) {
   double value = 0;
-  const auto res = std::from_chars(first, last, value);
+  const auto res = std::from_chars(written.data(), written.data() + written.size(), value);
   if (res.ec == std::errc::result_out_of_range) {
-    if (magnitude_overflows(std::string_view(first, static_cast<std::size_t>(last - first)))) {
-      return fail_here(kNumberOutOfRange);
-    }
-    value = negative ? -0.0 : 0.0;
+    if (magnitude_overflows(written)) return fail_here(kNumberOutOfRange);
+    value = written.front() == '-' ? -0.0 : 0.0;
   }
   out = Number{Number::Kind::floating, 0, 0, value};
   return true;
+}
+
+bool Reader::read_number(Number& out) {
+  const std::size_t start = pos_;
+  bool floating = false;
+  if (!scan_number(floating)) return false;
+  const std::string_view written = text_.substr(start, pos_ - start);
+  if (!floating && to_integer(written, out)) return true;
+  return convert_floating(written, out);
 }
 
 bool Reader::read_literal(std::string_view word) {
@@ -394,7 +399,8 @@ bool Reader::read_literal(std::string_view word) {
 
 bool Reader::read_skipped_key() {
   skip_whitespace();
-  if (at_end()) return fail_eof(kEofValue);
+  // Only a comma leads here at the end of text: the object is still open.
+  if (at_end()) return fail_eof(kEofObject);
   if (peek() != '"') return fail_at_next_byte(kKeyMustBeString);
   if (!read_string(nullptr, StringMode::text)) return false;
   skip_whitespace();
@@ -404,68 +410,76 @@ bool Reader::read_skipped_key() {
   return true;
 }
 
+bool Reader::skip_scalar() {
+  const char c = peek();
+  switch (c) {
+    case '"':
+      return read_string(nullptr, StringMode::text);
+    case 'n':
+      return read_literal("null");
+    case 't':
+      return read_literal("true");
+    case 'f':
+      return read_literal("false");
+    default:
+      if (c == '-' || is_digit(c)) {
+        bool floating = false;
+        return scan_number(floating);
+      }
+      return fail_at_next_byte(kExpectedValue);
+  }
+}
+
+bool Reader::enter_skipped_container(std::string& open, bool& value_due) {
+  const char close = peek() == '[' ? ']' : '}';
+  ++pos_;
+  skip_whitespace();
+  if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
+  if (peek() == close) {
+    ++pos_;
+    value_due = false;
+    return true;
+  }
+  open.push_back(close);
+  value_due = true;
+  return close == ']' || read_skipped_key();
+}
+
+bool Reader::leave_skipped_containers(std::string& open, bool& value_due) {
+  value_due = false;
+  while (!open.empty()) {
+    skip_whitespace();
+    const char close = open.back();
+    if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
+    if (peek() == close) {
+      ++pos_;
+      open.pop_back();
+    } else if (peek() == ',') {
+      ++pos_;
+      value_due = true;
+      return close == ']' || read_skipped_key();
+    } else {
+      return fail_at_next_byte(close == ']' ? kExpectedCommaOrBracket : kExpectedCommaOrBrace);
+    }
+  }
+  return true;
+}
+
 bool Reader::skip_value() {
-  // Closing bracket of every container entered and not yet left, innermost
-  // last. Its size is the only state that grows with nesting depth.
+  // Its size is the only state that grows with nesting depth.
   std::string open;
   for (;;) {
     // A value is due here.
     skip_whitespace();
     if (at_end()) return fail_eof(kEofValue);
-    const char c = peek();
-    switch (c) {
-      case '[':
-      case '{': {
-        ++pos_;
-        const char close = c == '[' ? ']' : '}';
-        skip_whitespace();
-        if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
-        if (peek() == close) {
-          ++pos_;
-          break;  // an empty container is a complete value
-        }
-        open.push_back(close);
-        if (close == '}' && !read_skipped_key()) return false;
-        continue;  // its first value is due
-      }
-      case '"':
-        if (!read_string(nullptr, StringMode::text)) return false;
-        break;
-      case 'n':
-        if (!read_literal("null")) return false;
-        break;
-      case 't':
-        if (!read_literal("true")) return false;
-        break;
-      case 'f':
-        if (!read_literal("false")) return false;
-        break;
-      default:
-        if (c == '-' || is_digit(c)) {
-          Number ignored;
-          if (!read_number(ignored)) return false;
-          break;
-        }
-        return fail_at_next_byte(kExpectedValue);
-    }
-    // A value has just ended: leave every container that ends with it,
-    // until one continues with a comma (then its next value is due).
     bool value_due = false;
-    while (!open.empty() && !value_due) {
-      skip_whitespace();
-      const char close = open.back();
-      if (at_end()) return fail_eof(close == ']' ? kEofList : kEofObject);
-      if (peek() == close) {
-        ++pos_;
-        open.pop_back();
-      } else if (peek() == ',') {
-        ++pos_;
-        if (close == '}' && !read_skipped_key()) return false;
-        value_due = true;
-      } else {
-        return fail_at_next_byte(close == ']' ? kExpectedCommaOrBracket : kExpectedCommaOrBrace);
-      }
+    if (peek() == '[' || peek() == '{') {
+      if (!enter_skipped_container(open, value_due)) return false;
+      if (value_due) continue;
+    } else if (!skip_scalar()) {
+      return false;
     }
+    if (!leave_skipped_containers(open, value_due)) return false;
     if (!value_due) return true;
   }
 }
@@ -495,11 +509,9 @@ bool Reader::fail_invalid_type(std::string_view expected) {
       break;
     }
     case '[':
-      ++pos_;
       found = "sequence";
       break;
     case '{':
-      ++pos_;
       found = "map";
       break;
     default:

@@ -4,9 +4,18 @@
 // Positions: every error carries " at line L column C", computed from `end`,
 // the number of bytes of the text consumed when decoding stopped. L is 1 plus
 // the number of line feeds among those bytes; C is the number of those bytes
-// after the last such line feed. So a syntax error on an offending byte at
-// offset i uses end = i + 1 (an offending line feed therefore reports column 0
-// of the next line); an unexpected end of text uses end = text.size().
+// after the last such line feed. Where decoding stops:
+//  - a syntax error on an offending byte at offset i: end = i + 1 (an
+//    offending line feed therefore reports column 0 of the next line);
+//  - an unexpected end of text: end = text.size();
+//  - a scalar value (string, number, literal) of the wrong type or value: just
+//    past its last byte;
+//  - an array or object of the wrong type: just before its opening bracket,
+//    so the whitespace before it counts and the bracket does not (a bracket
+//    that begins a line reports column 0 of that line).
+//
+// Values under keys that a decoder ignores are checked for syntax only:
+// their numbers are never converted, so no magnitude is out of range there.
 //
 // The reader never recurses: skipping a value of any nesting depth uses an
 // explicit stack, so hostile input cannot exhaust the call stack.
@@ -78,20 +87,23 @@ class Reader {
   // is null.
   bool read_string(std::string* out, StringMode mode);
 
-  // Reads a number. REQUIRES: peek() is '-' or a digit.
+  // Reads a number. REQUIRES: peek() is '-' or a digit. Fails with "number
+  // out of range" iff its magnitude is too large for a double (one too small
+  // reads as a zero of its sign).
   bool read_number(Number& out);
 
   // Skips one complete value of any type and depth, checking its syntax
-  // fully. Keys and strings within it are read in StringMode::text.
-  // Leading whitespace is skipped first.
+  // fully but converting nothing: keys and strings within it are read in
+  // StringMode::text, numbers only scanned. Leading whitespace is skipped
+  // first.
   bool skip_value();
 
   // Reads the value at the cursor, which the caller cannot accept, as far
   // as needed to name its type, and fails with "invalid type: {found},
-  // expected {expected}". Arrays and objects are named by their opening
-  // bracket alone, so the error is positioned there. Syntax errors met on
-  // the way take precedence. Leading whitespace is skipped first.
-  // Always returns false.
+  // expected {expected}". Arrays and objects are named from their opening
+  // bracket without consuming it, so the error is positioned just before
+  // it. Syntax errors met on the way take precedence. Leading whitespace is
+  // skipped first. Always returns false.
   bool fail_invalid_type(std::string_view expected);
 
   // For a number just read that the caller cannot accept: fail with
@@ -114,7 +126,31 @@ class Reader {
   bool read_literal(std::string_view word);
   bool read_hex4(std::uint16_t& unit);
   bool read_escape(std::string* out);
+
+  // Steps of read_number. scan_number checks the syntax of the number at the
+  // cursor and moves past it; `floating` tells whether it has a fraction or
+  // an exponent. scan_digits requires at least one digit at the cursor.
+  bool scan_number(bool& floating);
+  bool scan_digits();
+  // Converts `written`, a whole number as scan_number accepted it, to a
+  // double into `out`. The cursor must still be just past it.
+  bool convert_floating(std::string_view written, Number& out);
+
+  // Steps of skip_value. `open` holds the closing bracket of every container
+  // entered and not yet left, innermost last.
+  bool skip_scalar();
+  // Enters the container at the cursor. An empty one is consumed whole and
+  // leaves `value_due` clear; otherwise its first value is due: `value_due`
+  // is set, its bracket pushed on `open`, and an object's first key read.
+  bool enter_skipped_container(std::string& open, bool& value_due);
+  // After a complete value: leaves every open container that ends here,
+  // until one continues with a comma (`value_due` set, its next key read if
+  // it is an object) or none is left open (`value_due` clear).
+  bool leave_skipped_containers(std::string& open, bool& value_due);
+  // The key and colon of a member of an object being skipped, whitespace
+  // before them included.
   bool read_skipped_key();
+
   bool fail_at(std::size_t end, std::string_view message);
 
   std::string_view text_;
