@@ -12,6 +12,7 @@
 #include "gf2_matrix.h"
 #include "network_reference.h"
 #include "random_source.h"
+#include "sha256.h"
 
 namespace {
 

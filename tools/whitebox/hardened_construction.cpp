@@ -16,6 +16,7 @@
 // state byte carries the same encoding after either reduction; the table that next reads a byte
 // decodes it. Only round 0's Ty tables read, and TboxesLast writes, unencoded bytes, so the network
 // still computes AES-256 exactly.
+#include <array>
 #include <memory>
 
 #include "gf2_matrix.h"
@@ -105,70 +106,94 @@ void FillXorTables(const ColumnSecrets& column, uint8_t (*tables)[16][16]) {
   }
 }
 
+using RoundKeys = std::array<Block, kRounds + 1>;
+
+// The plain value of state byte `source` as round r (> 0) reads it: the encoded byte `x` that round
+// r - 1 left there, with its nibble encodings and its byte encoding undone.
+uint8_t DecodeRoundInput(const Secrets& secrets, int r, int source, uint8_t x) {
+  const ColumnSecrets& writer = secrets.columns[r - 1][source / 4];
+  return secrets.byte_decoding[r - 1][source].Apply(DecodeStateByte(writer, source % 4, x));
+}
+
+// Column i of MixColumns times `s`, row 0 in the most significant byte.
+uint32_t MixColumnWord(int i, uint8_t s) {
+  uint32_t mixed = 0;
+  for (int k = 0; k < 4; ++k) {
+    mixed |= static_cast<uint32_t>(GfMul(kMixColumns[k][i], s)) << (24 - 8 * k);
+  }
+  return mixed;
+}
+
+// The Ty tables of round r, column j: decode the input byte (from round 1 on), add the round key,
+// substitute, mix into a column word, then the column's mixing bijection and nibble encodings.
+void FillTyTables(const Secrets& secrets, const RoundKeys& round_keys, int r, int j,
+                  TableSet& tables) {
+  const ColumnSecrets& column = secrets.columns[r][j];
+  for (int i = 0; i < 4; ++i) {
+    const int position = 4 * j + i;
+    const int source = kShiftRows[position];
+    const uint8_t round_key = round_keys[r][source];
+    for (int x = 0; x < 256; ++x) {
+      uint8_t input = static_cast<uint8_t>(x);
+      if (r > 0) input = DecodeRoundInput(secrets, r, source, input);
+      const uint8_t s = SubByte(static_cast<uint8_t>(input ^ round_key));
+      tables.tyboxes[r][position][x] =
+          EncodeWord(column.word_nibbles[i], column.mixing.Apply(MixColumnWord(i, s)));
+    }
+  }
+}
+
+// The MBL tables of round r, column j: decode the reduced byte, undo the mixing bijection, encode
+// each byte of the column for the next round, then the nibble encodings.
+void FillMblTables(const Secrets& secrets, int r, int j, TableSet& tables) {
+  const ColumnSecrets& column = secrets.columns[r][j];
+  for (int k = 0; k < 4; ++k) {
+    const int position = 4 * j + k;
+    for (int y = 0; y < 256; ++y) {
+      const uint8_t mixed = DecodeStateByte(column, k, static_cast<uint8_t>(y));
+      const uint32_t unmixed =
+          column.mixing_inverse.Apply(static_cast<uint32_t>(mixed) << (24 - 8 * k));
+      uint32_t word = 0;
+      for (int b = 0; b < 4; ++b) {
+        const int shift = 24 - 8 * b;
+        const uint8_t byte = static_cast<uint8_t>(unmixed >> shift);
+        const uint8_t encoded = secrets.byte_encoding[r][4 * j + b].Apply(byte);
+        word |= static_cast<uint32_t>(encoded) << shift;
+      }
+      tables.mbl[r][position][y] = EncodeWord(column.word_nibbles[k], word);
+    }
+  }
+}
+
+// The last round: decode the input byte, add the last two round keys around the S-box. Its output
+// is the block's, unencoded.
+void FillLastRound(const Secrets& secrets, const RoundKeys& round_keys, TableSet& tables) {
+  for (int position = 0; position < 16; ++position) {
+    const int source = kShiftRows[position];
+    for (int x = 0; x < 256; ++x) {
+      const uint8_t input =
+          DecodeRoundInput(secrets, kNetworkRounds, source, static_cast<uint8_t>(x));
+      tables.tboxes_last[position][x] = static_cast<uint8_t>(
+          SubByte(static_cast<uint8_t>(input ^ round_keys[kNetworkRounds][source])) ^
+          round_keys[kRounds][position]);
+    }
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource& random) {
-  const auto round_keys = ExpandKey(key);
+  const RoundKeys round_keys = ExpandKey(key);
   const auto secrets = DrawSecrets(random);
   auto tables = std::make_unique<TableSet>();
-
   for (int r = 0; r < kNetworkRounds; ++r) {
     for (int j = 0; j < 4; ++j) {
-      const ColumnSecrets& column = secrets->columns[r][j];
-      FillXorTables(column, tables->xor_tables[r] + 24 * j);
-
-      for (int i = 0; i < 4; ++i) {
-        const int position = 4 * j + i;
-        const int source = kShiftRows[position];
-        const uint8_t round_key = round_keys[r][source];
-        for (int x = 0; x < 256; ++x) {
-          uint8_t input = static_cast<uint8_t>(x);
-          if (r > 0) {
-            const ColumnSecrets& writer = secrets->columns[r - 1][source / 4];
-            input = secrets->byte_decoding[r - 1][source].Apply(
-                DecodeStateByte(writer, source % 4, input));
-          }
-          const uint8_t s = SubByte(static_cast<uint8_t>(input ^ round_key));
-          uint32_t mixed = 0;
-          for (int k = 0; k < 4; ++k) {
-            mixed |= static_cast<uint32_t>(GfMul(kMixColumns[k][i], s)) << (24 - 8 * k);
-          }
-          tables->tyboxes[r][position][x] =
-              EncodeWord(column.word_nibbles[i], column.mixing.Apply(mixed));
-        }
-      }
-
-      for (int k = 0; k < 4; ++k) {
-        const int position = 4 * j + k;
-        for (int y = 0; y < 256; ++y) {
-          const uint8_t mixed = DecodeStateByte(column, k, static_cast<uint8_t>(y));
-          const uint32_t unmixed =
-              column.mixing_inverse.Apply(static_cast<uint32_t>(mixed) << (24 - 8 * k));
-          uint32_t word = 0;
-          for (int b = 0; b < 4; ++b) {
-            const int shift = 24 - 8 * b;
-            const uint8_t byte = static_cast<uint8_t>(unmixed >> shift);
-            const uint8_t encoded = secrets->byte_encoding[r][4 * j + b].Apply(byte);
-            word |= static_cast<uint32_t>(encoded) << shift;
-          }
-          tables->mbl[r][position][y] = EncodeWord(column.word_nibbles[k], word);
-        }
-      }
+      FillXorTables(secrets->columns[r][j], tables->xor_tables[r] + 24 * j);
+      FillTyTables(*secrets, round_keys, r, j, *tables);
+      FillMblTables(*secrets, r, j, *tables);
     }
   }
-
-  const int last = kNetworkRounds - 1;
-  for (int position = 0; position < 16; ++position) {
-    const int source = kShiftRows[position];
-    const ColumnSecrets& writer = secrets->columns[last][source / 4];
-    for (int x = 0; x < 256; ++x) {
-      const uint8_t input = secrets->byte_decoding[last][source].Apply(
-          DecodeStateByte(writer, source % 4, static_cast<uint8_t>(x)));
-      tables->tboxes_last[position][x] =
-          static_cast<uint8_t>(SubByte(static_cast<uint8_t>(input ^ round_keys[last + 1][source])) ^
-                               round_keys[kRounds][position]);
-    }
-  }
+  FillLastRound(*secrets, round_keys, *tables);
   return tables;
 }
 

@@ -54,9 +54,6 @@ class SeededRandom final : public RandomSource {
   size_t used_ = sizeof(Block);
 };
 
-// FIPS 180-4 SHA-256.
-std::array<uint8_t, 32> Sha256(const uint8_t* data, size_t length);
-
 // Fills `out` from the operating system's cryptographic generator; false if it cannot. One
 // definition per platform (random_source_posix.cpp, random_source_windows.cpp).
 bool FillFromOperatingSystem(uint8_t* out, size_t length);
