@@ -11,6 +11,7 @@
 
 #include "aes_whitebox.h"
 #include "network_reference.h"
+#include "sp800_38a_vectors.h"
 #include "table_set.h"
 
 namespace {
@@ -27,8 +28,7 @@ std::unique_ptr<whitebox::TableSet> Hardened(const char* key_hex, const std::str
 }
 
 constexpr const char* kFipsKey = "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f";
-constexpr const char* kSp800Key =
-    "603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4";
+constexpr const char* kSp800Key = testing_support::kSp800_38aKey;
 
 TEST(HardenedKnownAnswer, Fips197AppendixC3ForSeveralSeeds) {
   const auto plaintext = Hex("00112233445566778899aabbccddeeff");
@@ -41,31 +41,19 @@ TEST(HardenedKnownAnswer, Fips197AppendixC3ForSeveralSeeds) {
   }
 }
 
-// NIST SP 800-38A, appendix F, AES-256 examples (F.3.17/18, F.4.5/6, F.5.5/6).
+// NIST SP 800-38A, appendix F, AES-256 examples, in every mode they cover.
 TEST(HardenedKnownAnswer, Sp800_38aCfbOfbCtrForSeveralSeeds) {
-  const auto plaintext =
-      Hex("6bc1bee22e409f96e93d7e117393172a ae2d8a571e03ac9c9eb76fac45af8e51"
-          "30c81c46a35ce411e5fbc1191a0a52ef f69f2445df4f9b17ad2b417be66c3710");
-  const auto iv = Hex("000102030405060708090a0b0c0d0e0f");
-  const auto counter = Hex("f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff");
-  const auto cfb =
-      Hex("dc7e84bfda79164b7ecd8486985d3860 39ffed143b28b1c832113c6331e5407b"
-          "df10132415e54b92a13ed0a8267ae2f9 75a385741ab9cef82031623d55b1e471");
-  const auto ofb =
-      Hex("dc7e84bfda79164b7ecd8486985d3860 4febdc6740d20b3ac88f6ad82a4fb08d"
-          "71ab47a086e86eedf39d1c5bba97c408 0126141d67f37be8538f5a8be740e484");
-  const auto ctr =
-      Hex("601ec313775789a5b7a7f504bbf3d228 f443e3ca4d62b59aca84e990cacaf5c5"
-          "2b0930daa23de94ce87017ba2d84988d dfc9c58db67aada613c2dd08457941a6");
+  const auto plaintext = Hex(testing_support::kSp800_38aPlaintext);
   for (const char* seed : {"sp800-38a", "another seed"}) {
     SCOPED_TRACE(seed);
     testing_support::LoadIntoCipher(*Hardened(kSp800Key, seed));
-    EXPECT_EQ(RunMode(aes_whitebox_encrypt_cfb, iv, plaintext), cfb);
-    EXPECT_EQ(RunMode(aes_whitebox_decrypt_cfb, iv, cfb), plaintext);
-    EXPECT_EQ(RunMode(aes_whitebox_encrypt_ofb, iv, plaintext), ofb);
-    EXPECT_EQ(RunMode(aes_whitebox_decrypt_ofb, iv, ofb), plaintext);
-    EXPECT_EQ(RunMode(aes_whitebox_encrypt_ctr, counter, plaintext), ctr);
-    EXPECT_EQ(RunMode(aes_whitebox_decrypt_ctr, counter, ctr), plaintext);
+    for (const testing_support::Sp800_38aVector* v : testing_support::kSp800_38aVectors) {
+      SCOPED_TRACE(v->mode);
+      const auto iv = Hex(v->iv);
+      const auto ciphertext = Hex(v->ciphertext);
+      EXPECT_EQ(RunMode(v->encrypt, iv, plaintext), ciphertext);
+      EXPECT_EQ(RunMode(v->decrypt, iv, ciphertext), plaintext);
+    }
   }
 }
 
