@@ -34,7 +34,10 @@ struct JavaApp {
 //
 // Any byte sequence is acceptable input. On failure the error message states
 // what is wrong and ends with " at line L column C" (see json_reader.h for
-// how the position is counted).
+// how the position is counted). The record's own errors stop decoding just
+// past: a repeated field's key and the whitespace after it; the closing brace
+// when a field is missing; the closing bracket of an array form with fewer
+// than four elements; the byte string that holds a NUL.
 Result<JavaApp> decode(std::string_view text);
 
 }  // namespace launcher
