@@ -399,7 +399,8 @@ bool Reader::read_literal(std::string_view word) {
 
 bool Reader::read_skipped_key() {
   skip_whitespace();
-  // Only a comma leads here at the end of text: the object is still open.
+  // The end of text can only come after a comma here (an object that ends
+  // right after its brace is caught on entry), and the object is still open.
   if (at_end()) return fail_eof(kEofObject);
   if (peek() != '"') return fail_at_next_byte(kKeyMustBeString);
   if (!read_string(nullptr, StringMode::text)) return false;
@@ -466,7 +467,8 @@ bool Reader::leave_skipped_containers(std::string& open, bool& value_due) {
 }
 
 bool Reader::skip_value() {
-  // Its size is the only state that grows with nesting depth.
+  // The closing bracket of every open container, innermost last: the only
+  // state that grows with nesting depth.
   std::string open;
   for (;;) {
     // A value is due here.
