@@ -80,12 +80,14 @@ JavaSide AttachWhenReady(const char* jvm_path, StartUp& start_up) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   // The library is already loaded by the start-up thread; this only finds it again.
-  void* library = launcher::OpenLibrary(jvm_path);
+  std::string loader_error;
+  void* library = launcher::OpenLibrary(jvm_path, &loader_error);
   auto* get_created = reinterpret_cast<GetCreatedJavaVmsFunction>(
-      library ? launcher::FindSymbol(library, "JNI_GetCreatedJavaVMs") : nullptr);
+      library ? launcher::FindSymbol(library, "JNI_GetCreatedJavaVMs", &loader_error) : nullptr);
+  if (get_created == nullptr) Fail("JNI_GetCreatedJavaVMs not found: " + loader_error);
   JavaVM* vm = nullptr;
   jsize count = 0;
-  if (get_created == nullptr || get_created(&vm, 1, &count) != JNI_OK || count != 1) {
+  if (get_created(&vm, 1, &count) != JNI_OK || count != 1) {
     Fail("JNI_GetCreatedJavaVMs found no VM");
   }
   JNIEnv* env = nullptr;
