@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -190,8 +189,7 @@ static_assert(std::size(methods) == 3);
 // loader's own reason, which says what the trace cannot (a missing file, a dependency that is not
 // found, a library of the other architecture).
 void ReportLoaderError(const char* failure, const char* path, const std::string& reason) {
-  std::fprintf(stderr, "%s %s: %s\n", failure, path, reason.c_str());
-  std::fflush(stderr);
+  launcher::trace_error("%s %s: %s\n", failure, path, reason.c_str());
 }
 
 // Loads the JVM library at `path`, unchanged, and creates a VM from `options`. Returns the creating
