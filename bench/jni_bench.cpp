@@ -3,8 +3,9 @@
 // second thread; its main (launcherbench.BenchMain) marks itself ready and blocks. This thread then
 // attaches to the VM and times static Java methods that each make one call.
 //
-// Standard output carries the launcher's trace (one line per encrypt call), so it is drained to
-// nowhere while the benchmarks run; the results are printed on the original standard output.
+// Standard output carries the launcher's trace (one line, one write, per encrypt call), so it is
+// sent to /dev/null, or to the file LAUNCHER_BENCH_TRACE names, while the benchmarks run; the
+// results are printed on the original standard output.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <jni.h>
@@ -80,12 +81,14 @@ JavaSide AttachWhenReady(const char* jvm_path, StartUp& start_up) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   // The library is already loaded by the start-up thread; this only finds it again.
-  void* library = launcher::OpenLibrary(jvm_path);
+  std::string loader_error;
+  void* library = launcher::OpenLibrary(jvm_path, &loader_error);
   auto* get_created = reinterpret_cast<GetCreatedJavaVmsFunction>(
-      library ? launcher::FindSymbol(library, "JNI_GetCreatedJavaVMs") : nullptr);
+      library ? launcher::FindSymbol(library, "JNI_GetCreatedJavaVMs", &loader_error) : nullptr);
+  if (get_created == nullptr) Fail("JNI_GetCreatedJavaVMs not found: " + loader_error);
   JavaVM* vm = nullptr;
   jsize count = 0;
-  if (get_created == nullptr || get_created(&vm, 1, &count) != JNI_OK || count != 1) {
+  if (get_created(&vm, 1, &count) != JNI_OK || count != 1) {
     Fail("JNI_GetCreatedJavaVMs found no VM");
   }
   JNIEnv* env = nullptr;
@@ -179,10 +182,14 @@ int main(int argc, char** argv) {
     }
   });
 
-  // From here on the trace goes to nowhere; closing the pipe's last write end ends the drain.
-  const int null_fd = open("/dev/null", O_WRONLY);
-  if (null_fd < 0 || dup2(null_fd, STDOUT_FILENO) < 0) Fail("cannot open /dev/null");
-  close(null_fd);
+  // From here on the trace goes to nowhere, or to the file LAUNCHER_BENCH_TRACE names (to time the
+  // trace as a redirected log receives it); closing the pipe's last write end ends the drain.
+  const char* trace_file = std::getenv("LAUNCHER_BENCH_TRACE");
+  if (trace_file == nullptr || *trace_file == '\0') trace_file = "/dev/null";
+  const int trace_fd = open(trace_file, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (trace_fd < 0 || dup2(trace_fd, STDOUT_FILENO) < 0)
+    Fail(std::string("cannot open ") + trace_file);
+  close(trace_fd);
   drain.join();
 
   __gnu_cxx::stdio_filebuf<char> report_buffer(report_fd, std::ios::out);

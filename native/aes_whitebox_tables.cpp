@@ -5,12 +5,12 @@
 // initializeCipher, before any Java code can call into it.
 #include "aes_whitebox_tables.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "aes_whitebox.h"
 #include "launcher.h"
 #include "standard_output.h"
+#include "trace.h"
 
 namespace {
 
@@ -45,9 +45,8 @@ void distributionkey(uint8_t out[48]) { std::memcpy(out, distKey, sizeof distKey
 int main(int argc, char** argv) {
   prepare_standard_output();
   // argv[0] may be missing when the process was started with an empty argument vector.
-  std::printf("%s\n", argc > 0 && argv[0] != nullptr ? argv[0] : "");
-  std::printf("Starting launcher");
-  std::fflush(stdout);
+  launcher::trace("%s\n", argc > 0 && argv[0] != nullptr ? argv[0] : "");
+  launcher::trace("Starting launcher");
   initializeCipher(GXor, GTyboxes, GTboxesLast, GMBL);
   return entry(argc, argv);
 }

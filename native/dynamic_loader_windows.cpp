@@ -1,7 +1,8 @@
 // Windows loader over LoadLibraryExW/GetProcAddress. LOAD_WITH_ALTERED_SEARCH_PATH makes the loader
 // search the folder of the library itself (not the executable's) for the DLLs it imports, which is
 // how jvm.dll finds its sibling runtime DLLs; that flag is only defined for an absolute path, so a
-// relative path is first resolved against the current directory.
+// relative path is first resolved against the current directory. A failure's reason is the system
+// error code with its message, the form in which a user can look it up.
 #include "dynamic_loader.h"
 
 #include <windows.h>
@@ -35,20 +36,63 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
-}  // namespace
-
-void* OpenLibrary(const char* path) {
-  if (path == nullptr || *path == '\0') return nullptr;
-  std::wstring wide = Widen(path, CP_UTF8, MB_ERR_INVALID_CHARS);
-  if (wide.empty()) wide = Widen(path, CP_ACP, 0);
-  if (wide.empty()) return nullptr;
-  const std::wstring full = FullPath(wide);
-  if (full.empty()) return nullptr;
-  return LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+// `wide` in UTF-8.
+std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string narrow(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
+                      length, nullptr, nullptr);
+  return narrow;
 }
 
-void* FindSymbol(void* library, const char* name) {
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+// "error <code>: <the system's message for it>", on one line.
+std::string SystemError(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring message = length > 0 && buffer != nullptr ? std::wstring(buffer, length) : L"";
+  if (buffer != nullptr) LocalFree(buffer);
+  // The system's messages end in a line end; one line is wanted.
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                              message.back() == L' ')) {
+    message.pop_back();
+  }
+  std::string text = "error " + std::to_string(code);
+  if (!message.empty()) text += ": " + Narrow(message);
+  return text;
+}
+
+}  // namespace
+
+void* OpenLibrary(const char* path, std::string* error) {
+  if (path == nullptr || *path == '\0') {
+    *error = "the library path is empty";
+    return nullptr;
+  }
+  std::wstring wide = Widen(path, CP_UTF8, MB_ERR_INVALID_CHARS);
+  if (wide.empty()) wide = Widen(path, CP_ACP, 0);
+  if (wide.empty()) {
+    *error = "the library path is neither UTF-8 nor text of the ANSI code page";
+    return nullptr;
+  }
+  const std::wstring full = FullPath(wide);
+  if (full.empty()) {
+    *error = SystemError(GetLastError());
+    return nullptr;
+  }
+  HMODULE library = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (library == nullptr) *error = SystemError(GetLastError());
+  return library;
+}
+
+void* FindSymbol(void* library, const char* name, std::string* error) {
+  FARPROC symbol = GetProcAddress(static_cast<HMODULE>(library), name);
+  if (symbol == nullptr) *error = SystemError(GetLastError());
+  return reinterpret_cast<void*>(symbol);
 }
 
 }  // namespace launcher

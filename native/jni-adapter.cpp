@@ -7,15 +7,16 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "aes_whitebox.h"
 #include "aes_whitebox_tables.h"
 #include "dynamic_loader.h"
+#include "trace.h"
 
 namespace {
 
@@ -35,14 +36,13 @@ void SleepMilliseconds(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-// Prints like printf, makes everything printed so far visible, then pauses 100 ms so that a
-// watcher of the trace can follow start-up. Adds no line end.
+// Traces like printf, then pauses 100 ms so that a watcher of the trace can follow start-up. Adds
+// no line end.
 [[gnu::format(printf, 1, 2)]] void waitlog(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::vprintf(format, args);
+  launcher::vtrace(format, args);
   va_end(args);
-  std::fflush(stdout);
   SleepMilliseconds(100);
 }
 
@@ -61,7 +61,7 @@ bool DescribeAndClearPendingException(JNIEnv* jni) {
 jbyteArray ToJavaArray(JNIEnv* jni, const uint8_t* bytes, jsize length) {
   jbyteArray array = jni->NewByteArray(length);
   if (array == nullptr) {
-    std::printf("    Error - could not create a Java array of %d bytes\n",
+    launcher::trace("    Error - could not create a Java array of %d bytes\n",
                 static_cast<int>(length));
     return nullptr;
   }
@@ -87,12 +87,12 @@ uint8_t* DirectAddress(JNIEnv* jni, jobject buffer) {
 const uint8_t* IvBytes(JNIEnv* jni, jobject iv) {
   const uint8_t* address = DirectAddress(jni, iv);
   if (address == nullptr) {
-    std::printf("    Error - iv is not a direct buffer\n");
+    launcher::trace("    Error - iv is not a direct buffer\n");
     return nullptr;
   }
   const jlong capacity = jni->GetDirectBufferCapacity(iv);
   if (capacity < 16) {
-    std::printf("    Error - iv capacity (%d) is less than 16\n", static_cast<int>(capacity));
+    launcher::trace("    Error - iv capacity (%d) is less than 16\n", static_cast<int>(capacity));
     return nullptr;
   }
   return address;
@@ -102,7 +102,7 @@ const uint8_t* IvBytes(JNIEnv* jni, jobject iv) {
 // (possible only for one made by NewDirectByteBuffer) is refused instead of being truncated.
 bool FitsJavaArray(jlong capacity) {
   if (capacity <= 0x7fffffff) return true;
-  std::printf("    Error - data capacity is larger than 2147483647 bytes\n");
+  launcher::trace("    Error - data capacity is larger than 2147483647 bytes\n");
   return false;
 }
 
@@ -114,7 +114,7 @@ jbyteArray RunMode(JNIEnv* jni, ModeFunction mode, const uint8_t* iv, const uint
   if (length == 0) return ToJavaArray(jni, nullptr, 0);
   auto* output = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(length)));
   if (output == nullptr) {
-    std::printf("    Error - could not allocate %d bytes\n", static_cast<int>(length));
+    launcher::trace("    Error - could not allocate %d bytes\n", static_cast<int>(length));
     return nullptr;
   }
   mode(iv, input, static_cast<uint32_t>(length), output);
@@ -130,12 +130,12 @@ jbyteArray RunMode(JNIEnv* jni, ModeFunction mode, const uint8_t* iv, const uint
 // CFB-encrypts the whole capacity of direct buffer `data` (position and limit ignored), which must
 // be a multiple of 16 bytes, from the first 16 bytes of direct buffer `iv`.
 jbyteArray JNICALL encrypt(JNIEnv* jni, jobject /*receiver*/, jobject iv, jobject data) {
-  std::printf("  encrypt in cpp\n");
+  launcher::trace("  encrypt in cpp\n");
   const jlong capacity = DirectCapacity(jni, data);
   if (!FitsJavaArray(capacity)) return nullptr;
   const auto length = static_cast<int32_t>(capacity);
   if (length % 16 != 0) {
-    std::printf("    Error - plaintext length (%d) is not a multiple of 16\n",
+    launcher::trace("    Error - plaintext length (%d) is not a multiple of 16\n",
                 static_cast<int>(length));
     return nullptr;
   }
@@ -143,7 +143,7 @@ jbyteArray JNICALL encrypt(JNIEnv* jni, jobject /*receiver*/, jobject iv, jobjec
   if (iv_bytes == nullptr) return nullptr;
   const uint8_t* input = DirectAddress(jni, data);
   if (input == nullptr && length > 0) {
-    std::printf("    Error - data is not a direct buffer\n");
+    launcher::trace("    Error - data is not a direct buffer\n");
     return nullptr;
   }
   return RunMode(jni, aes_whitebox_encrypt_cfb, iv_bytes, input, length);
@@ -157,7 +157,7 @@ jbyteArray JNICALL decrypt(JNIEnv* jni, jobject /*receiver*/, jobject iv, jobjec
   const uint8_t* input = DirectAddress(jni, data);
   const jlong capacity = DirectCapacity(jni, data);
   if (capacity < 0 || (input == nullptr && capacity > 0)) {
-    std::printf("    Error - data is not a direct buffer\n");
+    launcher::trace("    Error - data is not a direct buffer\n");
     return nullptr;
   }
   if (!FitsJavaArray(capacity)) return nullptr;
@@ -166,7 +166,7 @@ jbyteArray JNICALL decrypt(JNIEnv* jni, jobject /*receiver*/, jobject iv, jobjec
 
 // The 48-byte encrypted distribution key compiled into the launcher.
 jbyteArray JNICALL getEncryptedDistributionKey(JNIEnv* jni, jobject /*receiver*/) {
-  std::printf("getting encrypted distribution key in cpp\n");
+  launcher::trace("getting encrypted distribution key in cpp\n");
   uint8_t key[48];
   distributionkey(key);
   return ToJavaArray(jni, key, sizeof key);
@@ -185,6 +185,13 @@ const JNINativeMethod methods[] = {
 };
 static_assert(std::size(methods) == 3);
 
+// Why the JVM library could not be used, on stderr, where it does not change the trace: the
+// loader's own reason, which says what the trace cannot (a missing file, a dependency that is not
+// found, a library of the other architecture).
+void ReportLoaderError(const char* failure, const char* path, const std::string& reason) {
+  launcher::trace_error("%s %s: %s\n", failure, path, reason.c_str());
+}
+
 // Loads the JVM library at `path`, unchanged, and creates a VM from `options`. Returns the creating
 // thread's JNIEnv*, or null iff no VM exists; `*jvm` receives the VM.
 JNIEnv* initialize_vm(const char* path, JavaVM** jvm, const char* const* options, int coptions) {
@@ -202,22 +209,25 @@ JNIEnv* initialize_vm(const char* path, JavaVM** jvm, const char* const* options
   args.ignoreUnrecognized = JNI_FALSE;
 
   waitlog("before options");
-  for (int i = 0; i < count; ++i) std::printf("option %s\n", options[i]);
+  for (int i = 0; i < count; ++i) launcher::trace("option %s\n", options[i]);
   waitlog("after options");
 
-  void* library = launcher::OpenLibrary(path);
+  std::string loader_error;
+  void* library = launcher::OpenLibrary(path, &loader_error);
   if (library == nullptr) {
-    std::printf("Unable to load JVM at %s, exiting\n", path);
+    launcher::trace("Unable to load JVM at %s, exiting\n", path);
+    ReportLoaderError("Unable to load JVM at", path, loader_error);
     return nullptr;
   }
-  std::printf("Loaded JVM from %s\n", path);
+  launcher::trace("Loaded JVM from %s\n", path);
   waitlog("after dlopen");
 
-  auto* create_java_vm =
-      reinterpret_cast<CreateJavaVmFunction>(launcher::FindSymbol(library, "JNI_CreateJavaVM"));
+  auto* create_java_vm = reinterpret_cast<CreateJavaVmFunction>(
+      launcher::FindSymbol(library, "JNI_CreateJavaVM", &loader_error));
   waitlog("after dlsym");
   if (create_java_vm == nullptr) {
-    std::printf("Unable to find JNI_CreateJavaVM in %s, exiting\n", path);
+    launcher::trace("Unable to find JNI_CreateJavaVM in %s, exiting\n", path);
+    ReportLoaderError("Unable to find JNI_CreateJavaVM in", path, loader_error);
     return nullptr;
   }
 
@@ -225,9 +235,9 @@ JNIEnv* initialize_vm(const char* path, JavaVM** jvm, const char* const* options
   const jint result = create_java_vm(jvm, reinterpret_cast<void**>(&created_env), &args);
   waitlog("after createjavavm");
   if (result >= 0 && created_env != nullptr) {
-    std::printf("  Launched JVM\n");
+    launcher::trace("  Launched JVM\n");
   } else {
-    std::printf("  Unable to Launch JVM %d\n", static_cast<int>(result));
+    launcher::trace("  Unable to Launch JVM %d\n", static_cast<int>(result));
   }
   return created_env;
 }
@@ -239,7 +249,7 @@ void initialize_java_methods(const char* main_class, const char* encrypt_class) 
   java_encrypt_class = env->FindClass(encrypt_class);
   if (java_encrypt_class == nullptr) {
     DescribeAndClearPendingException(env);
-    std::printf("Sorry - could not find class %s\n", encrypt_class);
+    launcher::trace("Sorry - could not find class %s\n", encrypt_class);
     return;
   }
   waitlog("after findclass");
@@ -249,21 +259,21 @@ void initialize_java_methods(const char* main_class, const char* encrypt_class) 
   if (env->RegisterNatives(java_encrypt_class, methods, method_count) != JNI_OK) {
     DescribeAndClearPendingException(env);
   }
-  std::printf("  RegisterNatives\n");
+  launcher::trace("  RegisterNatives\n");
 
   java_main_class = env->FindClass(main_class);
   if (java_main_class == nullptr) {
     DescribeAndClearPendingException(env);
-    std::printf("Sorry - could not find class %s\n", main_class);
+    launcher::trace("Sorry - could not find class %s\n", main_class);
     return;
   }
   java_main_method = env->GetStaticMethodID(java_main_class, "main", "([Ljava/lang/String;)V");
   if (java_main_method == nullptr) {
     DescribeAndClearPendingException(env);
-    std::printf("Sorry - could not find main method in class %s\n", main_class);
+    launcher::trace("Sorry - could not find main method in class %s\n", main_class);
     return;
   }
-  std::printf("  Initialized Main Method\n");
+  launcher::trace("  Initialized Main Method\n");
 
   env->CallStaticVoidMethod(java_main_class, java_main_method, static_cast<jobjectArray>(nullptr));
   DescribeAndClearPendingException(env);
@@ -280,8 +290,8 @@ void initialize_java_methods(const char* main_class, const char* encrypt_class) 
 
 extern "C" int initialize_java_app(const char* jvm_path, const char* const* options, int coptions,
                                    const char* main_class, const char* encrypt_class) {
-  std::printf("Initializing Java in CPP :  %s\n", jvm_path);
-  std::printf("Params :  options : %p\n  coptions: %d\n", static_cast<const void*>(options),
+  launcher::trace("Initializing Java in CPP :  %s\n", jvm_path);
+  launcher::trace("Params :  options : %p\n  coptions: %d\n", static_cast<const void*>(options),
               coptions);
   SleepMilliseconds(1000);
 
@@ -289,7 +299,7 @@ extern "C" int initialize_java_app(const char* jvm_path, const char* const* opti
   env = initialize_vm(jvm_path, &jvm, options, coptions);
   waitlog("after initializevm");
   if (env == nullptr) {
-    std::printf("JVM not initialized. exiting!");
+    launcher::trace("JVM not initialized. exiting!");
     return 1;
   }
   initialize_java_methods(main_class, encrypt_class);

@@ -1,9 +1,66 @@
-#include "standard_output.h"
+#include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
 
-// The Windows C runtime opens standard output in text mode, which writes "\n" as CR LF to a file or
-// pipe. Binary mode keeps the launcher's output byte-identical to other platforms.
-void prepare_standard_output() { _setmode(_fileno(stdout), _O_BINARY); }
+#include "standard_output.h"
+
+// The launcher writes its streams with WriteFile on the process's standard handles, not through
+// the C runtime: a GUI program started without handles has C runtime streams without a valid
+// descriptor, on which _fileno, _setmode and writes may raise the runtime's invalid-parameter
+// handler (which ends the process), and which cannot be reopened on a console later in every
+// runtime. The standard handles are also what the JVM's own runtime writes through.
+
+namespace {
+
+// Whether `handle` refers to something that can be written: a file, pipe, console or device.
+bool Usable(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  SetLastError(NO_ERROR);
+  return GetFileType(handle) != FILE_TYPE_UNKNOWN || GetLastError() == NO_ERROR;
+}
+
+// Attaches to the parent's console; true iff the process now has a console. ERROR_ACCESS_DENIED
+// means the process is attached to one already.
+bool AttachParentConsole() {
+  return AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// Makes the console the standard handle `which`, and the C runtime's `stream` too where the
+// runtime allows it (for code that writes through the C runtime).
+void UseConsole(DWORD which, FILE* stream) {
+  HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+  if (console == INVALID_HANDLE_VALUE) return;
+  SetStdHandle(which, console);
+  if (_fileno(stream) < 0) freopen("CONOUT$", "w", stream);
+}
+
+}  // namespace
+
+void prepare_standard_output() {
+  const bool output_usable = Usable(GetStdHandle(STD_OUTPUT_HANDLE));
+  const bool error_usable = Usable(GetStdHandle(STD_ERROR_HANDLE));
+  if (!output_usable && AttachParentConsole()) {
+    UseConsole(STD_OUTPUT_HANDLE, stdout);
+    if (!error_usable) UseConsole(STD_ERROR_HANDLE, stderr);
+  }
+  // Text mode would write "\n" as CR LF for code that writes through the C runtime.
+  const int descriptor = _fileno(stdout);
+  if (descriptor >= 0) _setmode(descriptor, _O_BINARY);
+}
+
+void write_standard_stream(StandardStream stream, const char* bytes, size_t size) {
+  HANDLE handle =
+      GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  while (size > 0) {
+    DWORD written = 0;
+    const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+    if (!WriteFile(handle, bytes, chunk, &written, nullptr) || written == 0) return;
+    bytes += written;
+    size -= written;
+  }
+}

@@ -29,6 +29,8 @@ def main():
     parser.add_argument('--status', type=int, required=True, help='expected exit status')
     parser.add_argument('--wine', help='wine launcher script; runs the program under it')
     parser.add_argument('--cwd', default=None)
+    parser.add_argument('--expect-stderr', help='regular expression the whole standard error must '
+                        'match')
     parser.add_argument('args', nargs='*')
     options = parser.parse_args()
 
@@ -50,6 +52,9 @@ def main():
     if not re.fullmatch(pattern, result.stdout, re.DOTALL):
         failures.append('standard output differs\n--- expected\n%r\n--- actual\n%r'
                         % (expected, result.stdout))
+    if options.expect_stderr is not None and not re.fullmatch(
+            options.expect_stderr.encode(), result.stderr, re.DOTALL):
+        failures.append('standard error does not match %r' % options.expect_stderr)
     if result.returncode != options.status:
         failures.append('exit status %d, expected %d' % (result.returncode, options.status))
     if failures:

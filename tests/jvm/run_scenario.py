@@ -71,7 +71,9 @@ class Scenario:
             "-Dlauncher.test.distribution_key=" + self.args.distribution_key,
         ]
 
-    def run(self, main_class, encrypt_class, options, jvm=None):
+    def run(self, main_class, encrypt_class, options, jvm=None, kill_after=None):
+        """Runs the host to its end; with `kill_after`, kills it (SIGKILL) as soon as that text has
+        arrived on stdout."""
         command = [self.args.host, jvm or self.args.jvm, main_class, encrypt_class] + options
         started = time.monotonic()
         process = subprocess.Popen(command, cwd=self.args.classes, stdout=subprocess.PIPE,
@@ -84,6 +86,8 @@ class Scenario:
             while chunk := os.read(process.stdout.fileno(), 65536):
                 received += chunk
                 chunks.append((time.monotonic() - started, received))
+                if kill_after is not None and kill_after.encode() in received:
+                    process.kill()
 
         readers = [threading.Thread(target=read_stdout),
                    threading.Thread(target=lambda: stderr_chunks.append(process.stderr.read()))]
@@ -351,15 +355,41 @@ def expect_not_initialized(s, run, blocks):
     s.expect(not run.stdout.endswith("\n"), "stdout ends with a line end")
 
 
+def expect_not_loadable(s, library, reason):
+    """A JVM library that cannot be loaded: the usual trace on stdout, and on stderr exactly one
+    line with the loader's reason (dlerror's text, which begins with the path)."""
+    options = [s.class_path()]
+    run = s.run("launchertest/TraceMain", "launchertest/Natives", options, jvm=library)
+    block = start_block(library, options)
+    block[-1] = f"after optionsUnable to load JVM at {library}, exiting"
+    expect_not_initialized(s, run, [block])
+    expected = f"Unable to load JVM at {library}: {library}: "
+    s.expect(run.stderr.startswith(expected) and run.stderr.count("\n") == 1
+             and re.search(reason, run.stderr) is not None,
+             f"stderr is not one line {expected!r} with a reason matching {reason!r}: "
+             f"{run.stderr!r}")
+
+
 @scenario
 def missing_library(s):
     missing = os.path.join(s.args.classes, "no-such-dir", "libjvm.so")
-    options = [s.class_path()]
-    run = s.run("launchertest/TraceMain", "launchertest/Natives", options, jvm=missing)
-    block = start_block(missing, options)
-    block[-1] = f"after optionsUnable to load JVM at {missing}, exiting"
-    expect_not_initialized(s, run, [block])
-    s.expect(run.stderr == "", "stderr is not empty")
+    expect_not_loadable(s, missing, r"No such file or directory\n$")
+
+
+@scenario
+def file_that_is_not_a_library(s):
+    text = os.path.join(s.args.classes, "not-a-library.so")
+    with open(text, "w") as f:
+        f.write("This is not a library.\n" * 40)
+    expect_not_loadable(s, text, r"invalid ELF header\n$")
+
+
+@scenario
+def library_of_the_other_architecture(s):
+    if not s.args.other_architecture_jvm:
+        s.fail("needs --other-architecture-jvm")
+        return
+    expect_not_loadable(s, s.args.other_architecture_jvm, r"wrong ELF class: ELFCLASS(32|64)\n$")
 
 
 @scenario
@@ -370,6 +400,30 @@ def library_without_create_java_vm(s):
     expect_not_initialized(s, run, [start_block(library, options),
                                     [f"after dlopenafter dlsymUnable to find JNI_CreateJavaVM in "
                                      f"{library}, exiting"]])
+    s.expect(run.stderr == f"Unable to find JNI_CreateJavaVM in {library}: {library}: "
+                           f"undefined symbol: JNI_CreateJavaVM\n",
+             f"stderr does not give the loader's reason: {run.stderr!r}")
+
+
+@scenario
+def trace_and_application_output_interleave(s):
+    # The Java side writes to the same stdout between native calls and then waits; the host is
+    # killed the moment its last line arrives. Every trace line written before that must be there,
+    # in the order in which it happened.
+    options = [s.class_path()]
+    run = s.run("launchertest/InterleavedOutputMain", "launchertest/Natives", options,
+                kill_after="java: waiting to be killed\n")
+    s.expect_status(run, -9)
+    s.expect_blocks(run, [start_block(s.args.jvm, options), LAUNCHED, MAIN_FOUND + [
+        "java: main started",
+        KEY_TRACE,
+        "java: key of 48 bytes",
+        ENCRYPT_TRACE,
+        "java: ciphertext of 32 bytes",
+        ENCRYPT_TRACE,
+        "    Error - plaintext length (20) is not a multiple of 16",
+        "java: refused with null",
+        "java: waiting to be killed"]], at_end=True)
 
 
 @scenario
@@ -449,6 +503,8 @@ def main():
     parser.add_argument("--key", required=True)
     parser.add_argument("--distribution-key", required=True)
     parser.add_argument("--not-a-jvm", required=True)
+    parser.add_argument("--other-architecture-jvm", default="",
+                        help="a JVM library this host's processes cannot load (optional)")
     args = parser.parse_args()
     for name in ("host", "jvm", "classes", "distribution_key", "not_a_jvm"):
         setattr(args, name, os.path.abspath(getattr(args, name)))  # the host runs in `classes`

@@ -1,14 +1,14 @@
 #include "start_java_application.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "jni-adapter.h"
+#include "trace.h"
 
 namespace launcher {
 
 void start_java_application(std::string_view app, const JavaApp& java_app) {
-  std::printf("Start java application %.*s\n", static_cast<int>(app.size()), app.data());
+  trace("Start java application %.*s\n", static_cast<int>(app.size()), app.data());
   // Pointers into the record's own strings: nothing is copied, and the record outlives the call.
   std::vector<const char*> p_options;
   p_options.reserve(java_app.options.size());

@@ -1,0 +1,72 @@
+# What launcher.exe tells a user who cannot see why it did not start: the loader's reason on
+# standard error, and the trace without standard handles or on the terminal that started it.
+# Included by this folder's CMakeLists.txt where wine runs the target's programs; uses its
+# installation folders (_installs, _client) and its runner (_run, _expected).
+
+# The loader's reason follows the unchanged trace on standard error, as the system error code and
+# message, e.g. for a jvm.dll whose own dependency is missing.
+set(_missing_dependency ${_installs}/missing-dependency/${_client})
+file(MAKE_DIRECTORY ${_missing_dependency})
+add_custom_command(TARGET fake_jvm POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fake_jvm> ${_missing_dependency}/jvm.dll
+  VERBATIM)
+set(_unable "Unable to load JVM at \\.\\\\jre\\\\bin\\\\client\\\\jvm\\.dll: ")
+add_test(NAME loader_names_the_missing_dependency_of_the_jvm
+  COMMAND ${_run} --cwd ${_installs}/missing-dependency
+          --expect ${_expected}/jvm-not-loadable.txt --status 0
+          --expect-stderr "${_unable}error 126: [^\n]+\n" -- tarn)
+add_test(NAME loader_reason_for_a_file_that_is_not_a_library
+  COMMAND ${_run} --cwd ${_installs}/not-a-dll
+          --expect ${_expected}/jvm-not-loadable.txt --status 0
+          --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
+add_test(NAME loader_reason_for_a_missing_jvm
+  COMMAND ${_run} --cwd ${CMAKE_CURRENT_BINARY_DIR}
+          --expect ${_expected}/jvm-not-loadable.txt --status 0
+          --expect-stderr "${_unable}error 126: [^\n]+\n" -- tarn)
+add_test(NAME loader_reason_for_a_library_without_entry_point
+  COMMAND ${_run} --cwd ${_installs}/no-entry-point
+          --expect ${_expected}/jvm-without-entry-point.txt --status 0
+          --expect-stderr
+          "Unable to find JNI_CreateJavaVM in \\.\\\\jre\\\\bin\\\\client\\\\jvm\\.dll: error 127: [^\n]+\n"
+          -- tarn)
+
+# Programs that start launcher.exe without standard handles: detached, as Explorer does, and from
+# a terminal, as a shell does.
+add_executable(start_without_console start_without_console.cpp)
+target_link_options(start_without_console PRIVATE -municode)
+add_executable(report_standard_handles WIN32 report_standard_handles.cpp)
+set(_starter $<TARGET_FILE:start_without_console>)
+set(_reports ${CMAKE_CURRENT_BINARY_DIR}/reports)
+file(MAKE_DIRECTORY ${_reports})
+
+# launcher_detached_test(<name> REPORT <file> EXPECT <regex> COMMAND <program> [args...]
+#                        [SEEN <file> SEEN_EXPECT <regex>])
+# Starts the command detached, without standard handles; the report of start_without_console
+# must match EXPECT, and the file SEEN, which the command writes, SEEN_EXPECT.
+function(launcher_detached_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "REPORT;EXPECT;SEEN;SEEN_EXPECT" "COMMAND")
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR} -DSTARTER=${_starter}
+            -DREPORT=${_reports}/${arg_REPORT} "-DEXPECT=${arg_EXPECT}" "-DCOMMAND=${arg_COMMAND}"
+            -DSEEN=${arg_SEEN} "-DSEEN_EXPECT=${arg_SEEN_EXPECT}"
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/run_detached.cmake)
+endfunction()
+# The way of starting really leaves the program without any standard handle.
+launcher_detached_test(detached_start_gives_no_standard_handles REPORT handles.txt
+  EXPECT "^exit status 0\n$"
+  COMMAND $<TARGET_FILE:report_standard_handles> ${_reports}/handles-seen.txt
+  SEEN ${_reports}/handles-seen.txt SEEN_EXPECT "^input none\noutput none\nerror none\n")
+launcher_detached_test(launcher_without_standard_handles_default_catalogue REPORT default.txt
+  EXPECT "^exit status 0\n$" COMMAND $<TARGET_FILE:launcher> tarn)
+launcher_detached_test(launcher_without_standard_handles_broken_catalogue REPORT broken.txt
+  EXPECT "^exit status -1\n$" COMMAND $<TARGET_FILE:launcher_broken_catalogue> lum)
+
+# From a terminal (a pseudo-terminal, on which wine gives console programs a console): the trace
+# reaches the terminal although nothing was redirected.
+add_test(NAME launcher_from_a_terminal_writes_its_trace_there
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run_in_terminal.py
+          --wine ${CMAKE_CROSSCOMPILING_EMULATOR}
+          --expect ${PROJECT_SOURCE_DIR}/tests/frontend/expected/default-catalogue-tarn.txt
+          --status-report ${_reports}/terminal.txt --status 0
+          -- ${_starter} ${_reports}/terminal.txt console $<TARGET_FILE:launcher> tarn)
+set_tests_properties(launcher_from_a_terminal_writes_its_trace_there PROPERTIES RUN_SERIAL ON)
