@@ -17,8 +17,7 @@ if [ ! -f "$ready" ]; then
   (
     flock 9 || exit 125
     if [ ! -f "$ready" ]; then
-      # A prefix left half-made by an interrupted first run is made again from nothing.
-      rm -rf "$WINEPREFIX"
+      # Also completes a prefix that an interrupted first run left half-made.
       /usr/lib/wine/wine wineboot --init >/dev/null 2>&1 </dev/null
       /usr/lib/wine/wineserver -w
       if [ ! -f "$WINEPREFIX/system.reg" ]; then
