@@ -440,8 +440,8 @@ jobject CallNativeOn(ThreadEnv& thread_env, int index, int misalignment,
   const stand_in::NativeCallResult result =
       stand_in::CallNative(native.function, arguments.data(), native.argument_count, misalignment);
   Require(result.stack_pointer_error == 0,
-          "%s left the stack pointer %ld bytes from where a __stdcall function of %d arguments "
-          "leaves it",
+          "%s returned with the stack pointer %ld bytes off where a __stdcall function of %d "
+          "arguments leaves it (negative: it popped too few)",
           native.name, static_cast<long>(result.stack_pointer_error), native.argument_count);
   Require(thread_env.pending_exception == nullptr, "%s returned with a %s pending", native.name,
           thread_env.pending_exception);
