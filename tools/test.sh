@@ -3,8 +3,9 @@
 # configuration. Exits non-zero on the first failure.
 #   Linux (native) build: unit tests, JVM tests, end-to-end runs, the demo
 #   AddressSanitizer + UndefinedBehaviorSanitizer build: the same tests
-#   64-bit Windows build: the tests again, run under wine64
-#   32-bit Windows build (the shipped launcher.exe): built and inspected (this host cannot run it)
+#   64-bit Windows build: the tests again, run under wine64 (the stand-in JVM included)
+#   32-bit Windows build (the shipped launcher.exe): the tests again under 32-bit wine, and the real
+#     launcher.exe against a stand-in JVM
 #   the configuration decoder under libFuzzer for a minute
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,7 +47,8 @@ cmake --preset mingw-x86_64
 cmake --build --preset mingw-x86_64 -j "$jobs"
 run_tests mingw-x86_64
 
-stage "32-bit Windows build (launcher.exe), inspected"
+stage "32-bit Windows build (launcher.exe), tests under 32-bit wine"
+# cmake/wine32-run.sh makes its own wine prefix on first use; the build starts it once.
 cmake --preset mingw-i686
 cmake --build --preset mingw-i686 -j "$jobs"
 run_tests mingw-i686

@@ -1,0 +1,207 @@
+#!/usr/bin/env python3
+"""Runs the real launcher.exe in a fresh application folder whose JVM is the stand-in DLL, and
+compares the launcher's whole standard output byte for byte, and its exit status, with what is
+expected.
+
+The folder is laid out as an installation is (launcher.exe, jre\\bin\\client\\jvm.dll, jre\\lib\\ext,
+lib, ext, bin). Beside the stand-in it writes stand-in-jvm.txt, which only the stand-in reads: the
+options, classes and natives' answers the stand-in must see, all taken from the sources of truth
+at test time (the catalogue text, the distribution key file, and AES-256-CFB computed by OpenSSL
+under the build's key), and how the stand-in's main ends:
+  --status N             main ends the process with status N, as System.exit does
+  --keep-alive-lines N   main returns; the run is stopped once N keep-alive lines have appeared
+
+The expected text may hold {PROGRAM} (the path of launcher.exe as wine shows it to the program)
+and {POINTER} (a %p value).
+"""
+import argparse
+import hashlib
+import json
+import os
+import re
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+TIMEOUT_SECONDS = 120
+# Long enough for the batch evaluation of CFB decryption, and ending in a partial block.
+PLAINTEXT_LENGTH = 8192 + 5
+
+
+def catalogue_bytes(value):
+    """A catalogue string value as bytes: a JSON string, or an array of byte values."""
+    if isinstance(value, list):
+        return bytes(value)
+    return value.encode('utf-8')
+
+
+def pseudo_random_bytes(label, length):
+    out = b''
+    counter = 0
+    while len(out) < length:
+        out += hashlib.sha256(b'%s %d' % (label, counter)).digest()
+        counter += 1
+    return out[:length]
+
+
+def aes_256_cfb(openssl, key_hex, iv, data):
+    result = subprocess.run(
+        [openssl, 'enc', '-aes-256-cfb', '-K', key_hex, '-iv', iv.hex(), '-nosalt'],
+        input=data, stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True)
+    return result.stdout
+
+
+def check_openssl(openssl):
+    """OpenSSL must compute CFB128 as NIST SP 800-38A does (F.3.13, CFB128-AES256, block 1)."""
+    key = '603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4'
+    iv = bytes.fromhex('000102030405060708090a0b0c0d0e0f')
+    plaintext = bytes.fromhex('6bc1bee22e409f96e93d7e117393172a')
+    if aes_256_cfb(openssl, key, iv, plaintext).hex() != 'dc7e84bfda79164b7ecd8486985d3860':
+        raise SystemExit('%s does not reproduce the SP 800-38A CFB128-AES256 example' % openssl)
+
+
+def write_expectations(path, options, catalogue, ending):
+    with open(options.catalogue, 'rb') as f:
+        app = json.loads(f.read().decode('utf-8'))
+    with open(options.distribution_key, 'rb') as f:
+        distribution_key = f.read()
+    iv = pseudo_random_bytes(b'stand-in iv', 16)
+    plaintext = pseudo_random_bytes(b'stand-in plaintext', PLAINTEXT_LENGTH)
+    ciphertext = aes_256_cfb(options.openssl, options.key, iv, plaintext)
+    if len(ciphertext) != len(plaintext):
+        raise SystemExit('OpenSSL returned %d bytes for %d' % (len(ciphertext), len(plaintext)))
+    lines = [b'encrypt_class ' + catalogue_bytes(app['encrypt_class']).hex().encode(),
+             b'main_class ' + catalogue_bytes(app['main_class']).hex().encode()]
+    lines += [b'option ' + catalogue_bytes(o).hex().encode() for o in app['options']]
+    lines += [b'iv ' + iv.hex().encode(),
+              b'plaintext ' + plaintext.hex().encode(),
+              b'ciphertext ' + ciphertext.hex().encode(),
+              b'distribution_key ' + distribution_key.hex().encode(),
+              b'end ' + ending]
+    with open(path, 'wb') as f:
+        f.write(b'\n'.join(lines) + b'\n')
+
+
+def make_application_folder(parent, options, ending):
+    folder = tempfile.mkdtemp(prefix='app-', dir=parent)
+    for sub in ('jre/bin/client', 'jre/lib/ext', 'lib', 'ext', 'bin'):
+        os.makedirs(os.path.join(folder, sub))
+    shutil.copy(options.exe, os.path.join(folder, 'launcher.exe'))
+    client = os.path.join(folder, 'jre', 'bin', 'client')
+    shutil.copy(options.jvm, os.path.join(client, 'jvm.dll'))
+    write_expectations(os.path.join(client, 'stand-in-jvm.txt'), options, options.catalogue,
+                       ending)
+    return folder
+
+
+def read_output(process, stop_marker):
+    """Standard output until the end, or until `stop_marker` has appeared, after which the process
+    is killed and the rest read. Returns (output, stopped)."""
+    output = b''
+    stopped = False
+    deadline = time.monotonic() + TIMEOUT_SECONDS
+    fd = process.stdout.fileno()
+    while True:
+        remaining = deadline - time.monotonic()
+        if remaining <= 0:
+            process.kill()
+            raise SystemExit('no end after %d s; output so far:\n%r' % (TIMEOUT_SECONDS, output))
+        ready, _, _ = select.select([fd], [], [], remaining)
+        if not ready:
+            continue
+        chunk = os.read(fd, 65536)
+        if not chunk:
+            return output, stopped
+        output += chunk
+        if stop_marker is not None and not stopped and stop_marker in output:
+            process.kill()
+            stopped = True
+
+
+def transcript_pattern(expected, program):
+    pattern = re.escape(expected)
+    pattern = pattern.replace(re.escape(b'{PROGRAM}'), re.escape(program))
+    return pattern.replace(re.escape(b'{POINTER}'), rb'(?:(?:0x)?[0-9a-fA-F]+|\(nil\))')
+
+
+def compare(output, expected, program, keep_alive_lines):
+    """Failure messages; none iff `output` is the expected transcript (followed, for a run stopped
+    after its keep-alive lines, only by further keep-alive lines that continue the count)."""
+    rest = b''
+    if keep_alive_lines is not None:
+        marker = b'Main Thread is alive (%d)\n' % (keep_alive_lines - 1)
+        end = output.find(marker)
+        if end >= 0:
+            output, rest = output[:end + len(marker)], output[end + len(marker):]
+    failures = []
+    if not re.fullmatch(transcript_pattern(expected, program), output, re.DOTALL):
+        failures.append('standard output differs\n--- expected\n%r\n--- actual\n%r'
+                        % (expected, output))
+    counter = keep_alive_lines
+    for line in rest.splitlines(keepends=True):
+        if line != b'Main Thread is alive (%d)\n' % counter:
+            failures.append('after the keep-alive lines: %r' % rest)
+            break
+        counter += 1
+    return failures
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--wine', required=True)
+    parser.add_argument('--exe', required=True, help='launcher.exe')
+    parser.add_argument('--jvm', required=True, help='the stand-in JVM DLL')
+    parser.add_argument('--catalogue', required=True, help="the application's catalogue text")
+    parser.add_argument('--key', required=True, help='AES-256 key of the embedded tables, hex')
+    parser.add_argument('--distribution-key', required=True)
+    parser.add_argument('--openssl', required=True)
+    parser.add_argument('--work-dir', required=True, help='where application folders are made')
+    parser.add_argument('--expect', required=True)
+    ending = parser.add_mutually_exclusive_group(required=True)
+    ending.add_argument('--status', type=int)
+    ending.add_argument('--keep-alive-lines', type=int)
+    parser.add_argument('app')
+    options = parser.parse_args()
+
+    check_openssl(options.openssl)
+    os.makedirs(options.work_dir, exist_ok=True)
+    exits = options.status is not None
+    folder = make_application_folder(
+        options.work_dir, options, b'exit %d' % options.status if exits else b'return')
+    exe = os.path.join(folder, 'launcher.exe')
+    program = b'Z:' + exe.encode().replace(b'/', b'\\')
+    with tempfile.TemporaryFile() as stderr:
+        process = subprocess.Popen([options.wine, exe, options.app], cwd=folder,
+                                   stdout=subprocess.PIPE, stderr=stderr, stdin=subprocess.DEVNULL)
+        marker = None if exits else b'Main Thread is alive (%d)\n' % (options.keep_alive_lines - 1)
+        output, stopped = read_output(process, marker)
+        status = process.wait()
+        stderr.seek(0)
+        errors = stderr.read().decode('utf-8', 'replace')
+
+    with open(options.expect, 'rb') as f:
+        expected = f.read()
+    failures = compare(output, expected, program, options.keep_alive_lines)
+    if exits and status != options.status:
+        failures.append('exit status %d, expected %d' % (status, options.status))
+    if not exits and not stopped:
+        failures.append('the launcher ended by itself (status %d) before %d keep-alive lines'
+                        % (status, options.keep_alive_lines))
+    if failures:
+        print('\n'.join(failures))
+        print('--- standard error\n%s' % errors)
+        print('application folder kept: %s' % folder)
+        return 1
+    shutil.rmtree(folder)
+    if exits:
+        print('output and exit status %d as expected' % status)
+    else:
+        print('output as expected; stopped after %d keep-alive lines' % options.keep_alive_lines)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
