@@ -70,3 +70,19 @@ add_test(NAME launcher_from_a_terminal_writes_its_trace_there
           --status-report ${_reports}/terminal.txt --status 0
           -- ${_starter} ${_reports}/terminal.txt console $<TARGET_FILE:launcher> tarn)
 set_tests_properties(launcher_from_a_terminal_writes_its_trace_there PROPERTIES RUN_SERIAL ON)
+
+# With the stand-in JVM: the application's own lines, written straight to the standard handle as
+# a Java runtime writes System.out, stand in the redirected stream in true order with the trace,
+# and a process killed right after the application's last line (TerminateProcess: nothing is
+# flushed at exit) has kept every trace line before it. Started without standard handles, the
+# launcher still runs the natives and ends with the status the application chooses.
+if(DEFINED _stand_in_run)
+  add_test(NAME stand_in_jvm_tarn_trace_in_true_order_when_terminated
+    COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/tarn.json
+            --expect ${_expected}/stand-in-jvm-tarn-terminated.txt --terminate 29 tarn)
+  add_test(NAME stand_in_jvm_lum_without_standard_handles
+    COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/lum.json
+            --expect ${_expected}/stand-in-jvm-lum-exit.txt --status 23 --detached ${_starter} lum)
+  set_tests_properties(stand_in_jvm_tarn_trace_in_true_order_when_terminated
+                       stand_in_jvm_lum_without_standard_handles PROPERTIES LABELS stand-in-vm)
+endif()

@@ -10,6 +10,11 @@ at test time (the catalogue text, the distribution key file, and AES-256-CFB com
 under the build's key), and how the stand-in's main ends:
   --status N             main ends the process with status N, as System.exit does
   --keep-alive-lines N   main returns; the run is stopped once N keep-alive lines have appeared
+  --terminate N          main writes lines of its own before each native call and a last one,
+                         then kills the process (TerminateProcess) with status N
+  --detached STARTER     with --status or --terminate: launcher.exe is started by the program
+                         STARTER (start_without_console) without any standard handle, so only its
+                         exit status is compared
 
 The expected text may hold {PROGRAM} (the path of launcher.exe as wine shows it to the program)
 and {POINTER} (a %p value).
@@ -149,6 +154,28 @@ def compare(output, expected, program, keep_alive_lines):
     return failures
 
 
+def windows_path(path):
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def run_detached(options, folder, exe):
+    """launcher.exe started without standard handles: only the exit status can be seen."""
+    report = os.path.join(folder, 'start-report.txt')
+    subprocess.run([options.wine, options.detached, windows_path(report), 'detached',
+                    windows_path(exe), options.app], cwd=folder, stdin=subprocess.DEVNULL,
+                   timeout=TIMEOUT_SECONDS, check=True)
+    with open(report, encoding='utf-8') as f:
+        seen = f.read()
+    if seen != 'exit status %d\n' % options.status:
+        print('started without standard handles: %r, expected exit status %d'
+              % (seen, options.status))
+        print('application folder kept: %s' % folder)
+        return 1
+    shutil.rmtree(folder)
+    print('without standard handles: exit status %d as expected' % options.status)
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--wine', required=True)
@@ -163,16 +190,26 @@ def main():
     ending = parser.add_mutually_exclusive_group(required=True)
     ending.add_argument('--status', type=int)
     ending.add_argument('--keep-alive-lines', type=int)
+    ending.add_argument('--terminate', type=int)
+    parser.add_argument('--detached', help='start_without_console.exe')
     parser.add_argument('app')
     options = parser.parse_args()
 
     check_openssl(options.openssl)
     os.makedirs(options.work_dir, exist_ok=True)
+    if options.terminate is not None:
+        options.status = options.terminate
+        ending = b'terminate %d\napplication_lines 1' % options.terminate
+    elif options.status is not None:
+        ending = b'exit %d' % options.status
+    else:
+        ending = b'return'
     exits = options.status is not None
-    folder = make_application_folder(
-        options.work_dir, options, b'exit %d' % options.status if exits else b'return')
+    folder = make_application_folder(options.work_dir, options, ending)
     exe = os.path.join(folder, 'launcher.exe')
     program = b'Z:' + exe.encode().replace(b'/', b'\\')
+    if options.detached:
+        return run_detached(options, folder, exe)
     with tempfile.TemporaryFile() as stderr:
         process = subprocess.Popen([options.wine, exe, options.app], cwd=folder,
                                    stdout=subprocess.PIPE, stderr=stderr, stdin=subprocess.DEVNULL)

@@ -15,6 +15,11 @@
 //   iv HEX, plaintext HEX, ciphertext HEX   a CFB known answer under the launcher's key
 //   distribution_key HEX                the 48 bytes externGetEncryptedDistributionKey must return
 //   end exit STATUS | end return        main ends the process (as System.exit) or returns
+//   end terminate STATUS                main kills the process (TerminateProcess) after its last
+//                                       line: nothing is flushed or run at exit
+//   application_lines 1                 main writes a line of its own to standard output before
+//                                       each native call, as a Java application's System.out
+//                                       does (straight to the process's standard handle)
 #include <jni.h>
 #include <windows.h>
 
@@ -71,7 +76,9 @@ struct Expectations {
   std::vector<uint8_t> ciphertext;
   std::vector<uint8_t> distribution_key;
   bool main_exits = false;  // else main returns
+  bool main_terminates = false;  // with main_exits: TerminateProcess instead of ExitProcess
   UINT exit_status = 0;
+  bool application_lines = false;
 };
 Expectations expected;
 
@@ -154,6 +161,12 @@ void ReadExpectations() {
       expected.main_exits = true;
       expected.exit_status = static_cast<UINT>(std::stoul(value.substr(5)));
       ended = true;
+    } else if (key == "end" && value.rfind("terminate ", 0) == 0) {
+      expected.main_exits = expected.main_terminates = true;
+      expected.exit_status = static_cast<UINT>(std::stoul(value.substr(10)));
+      ended = true;
+    } else if (key == "application_lines" && value == "1") {
+      expected.application_lines = true;
     } else {
       Fail(kCheckFailed, "stand-in-jvm.txt: unknown item \"%s\"", line.c_str());
     }
@@ -427,6 +440,16 @@ void BuildFunctionTables() {
 
 // ---- What "main" does: call the natives as the application's threads would.
 
+// A line of the application's own on standard output, written as a Java runtime writes
+// System.out: unbuffered, on the process's standard handle.
+void WriteApplicationLine(const std::string& text) {
+  if (!expected.application_lines) return;
+  const std::string line = "application: " + text + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+            &written, nullptr);
+}
+
 // Calls native `index` with the thread's JNIEnv*, the receiving class and `java_arguments`, the
 // stack pointer at `misalignment` mod 16, and checks that the stack pointer came back balanced and
 // that no exception is left pending.
@@ -437,6 +460,7 @@ jobject CallNativeOn(ThreadEnv& thread_env, int index, int misalignment,
   arguments.insert(arguments.end(), java_arguments.begin(), java_arguments.end());
   Require(static_cast<int>(arguments.size()) == native.argument_count, "%s: wrong test call",
           native.name);
+  WriteApplicationLine(std::string("calling ") + native.name);
   const stand_in::NativeCallResult result =
       stand_in::CallNative(native.function, arguments.data(), native.argument_count, misalignment);
   Require(result.stack_pointer_error == 0,
@@ -527,6 +551,10 @@ void RunMain() {
   Require(thread != nullptr, "cannot create a thread");
   Require(WaitForSingleObject(thread, INFINITE) == WAIT_OBJECT_0, "cannot wait for its thread");
   CloseHandle(thread);
+  if (expected.main_terminates) {
+    WriteApplicationLine("terminating the process");
+    TerminateProcess(GetCurrentProcess(), expected.exit_status);
+  }
   if (expected.main_exits) ExitProcess(expected.exit_status);
 }
 
