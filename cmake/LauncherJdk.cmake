@@ -17,21 +17,24 @@
 #   LAUNCHER_JNI_INCLUDE_DIR  directory of jni.h; empty iff no JDK was found
 #   LAUNCHER_JAVAC            javac of that JDK; empty iff none
 #   LAUNCHER_LIBJVM           libjvm.so of the target runtime; empty iff none or a cross build
-#   LAUNCHER_JVM_MISSING      empty iff javac and LAUNCHER_LIBJVM can run Java code here, else why not
+#   LAUNCHER_JVM_MISSING      empty iff javac and LAUNCHER_LIBJVM can run Java code here, else
+#                             why not
 #   LAUNCHER_JVM_MISSING_TAG  the same as a short word for test names
 #   LAUNCHER_JAVA_RELEASE     the runtime's Java feature release (e.g. 17); empty iff unknown
-# and defines launcher_compile_java(TARGET <name> OUTPUT_DIR <dir> SOURCES <files...>), a target that
-# compiles `SOURCES` into `OUTPUT_DIR` for the runtime's release with every lint warning an error.
+# and defines launcher_compile_java(TARGET <name> OUTPUT_DIR <dir> SOURCES <files...>), a target
+# that compiles `SOURCES` into `OUTPUT_DIR` for the runtime's release, every lint warning an error.
 include_guard(GLOBAL)
 
 set(LAUNCHER_JDK "" CACHE PATH "JDK whose jni.h and javac the build uses (empty: search)")
-set(LAUNCHER_JRE "" CACHE PATH "Java runtime whose libjvm tests, benchmarks and demo run (empty: search)")
+set(LAUNCHER_JRE "" CACHE PATH
+    "Java runtime whose libjvm tests, benchmarks and demo run (empty: search)")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(_launcher_default_variant client)
 else()
   set(_launcher_default_variant server)
 endif()
-set(LAUNCHER_JVM_VARIANT ${_launcher_default_variant} CACHE STRING "VM of the Java runtime that runs")
+set(LAUNCHER_JVM_VARIANT ${_launcher_default_variant} CACHE STRING
+    "VM of the Java runtime that runs (client or server)")
 set_property(CACHE LAUNCHER_JVM_VARIANT PROPERTY STRINGS client server)
 
 # Debian's directory names end in the package architecture.
