@@ -8,8 +8,9 @@
 # Cache settings (all may be left empty; Debian's OpenJDK 17 paths are only hints):
 #   LAUNCHER_JDK          JDK home with include/jni.h and bin/javac
 #                         (else JAVA_HOME, else the javac on PATH)
-#   LAUNCHER_JRE          Java runtime home whose libjvm runs (else LAUNCHER_JDK, else JAVA_HOME,
-#                         when their libjvm suits the target)
+#   LAUNCHER_JRE          Java runtime home whose libjvm runs; when set, the only one looked at
+#                         (else LAUNCHER_JDK, JAVA_HOME or the JDK, whichever has a libjvm that
+#                         suits the target)
 #   LAUNCHER_JVM_VARIANT  the VM of that runtime: client or server (default: client for a
 #                         32-bit target, as the shipped launcher starts, server otherwise)
 #
@@ -20,9 +21,10 @@
 #   LAUNCHER_JVM_MISSING      empty iff javac and LAUNCHER_LIBJVM can run Java code here, else
 #                             why not
 #   LAUNCHER_JVM_MISSING_TAG  the same as a short word for test names
-#   LAUNCHER_JAVA_RELEASE     the runtime's Java feature release (e.g. 17); empty iff unknown
+#   LAUNCHER_JAVA_RELEASE     the runtime's Java feature release (e.g. 17) iff it is older than the
+#                             JDK's, else empty: the release javac compiles for
 # and defines launcher_compile_java(TARGET <name> OUTPUT_DIR <dir> SOURCES <files...>), a target
-# that compiles `SOURCES` into `OUTPUT_DIR` for the runtime's release, every lint warning an error.
+# that compiles `SOURCES` into `OUTPUT_DIR` for the runtime, every lint warning an error.
 include_guard(GLOBAL)
 
 set(LAUNCHER_JDK "" CACHE PATH "JDK whose jni.h and javac the build uses (empty: search)")
@@ -82,10 +84,21 @@ function(_launcher_jvm_suits_target result path)
 endfunction()
 
 set(LAUNCHER_LIBJVM "")
+# A library found before LAUNCHER_JRE or LAUNCHER_JVM_VARIANT changed is looked for again.
+if(LAUNCHER_TARGET_LIBJVM AND
+   (NOT LAUNCHER_TARGET_LIBJVM MATCHES "/lib/${LAUNCHER_JVM_VARIANT}/libjvm\\.so$" OR
+    (LAUNCHER_JRE AND NOT LAUNCHER_TARGET_LIBJVM MATCHES "^${LAUNCHER_JRE}/")))
+  unset(LAUNCHER_TARGET_LIBJVM CACHE)
+endif()
 if(NOT CMAKE_CROSSCOMPILING)
+  if(LAUNCHER_JRE)
+    set(_launcher_jre_places ${LAUNCHER_JRE})  # a runtime named is the only one taken
+  else()
+    set(_launcher_jre_places ${LAUNCHER_JDK} $ENV{JAVA_HOME} ${_launcher_jdk_home}
+                             /usr/lib/jvm/java-17-openjdk-${_launcher_debian_arch})
+  endif()
   find_file(LAUNCHER_TARGET_LIBJVM NAMES libjvm.so
-    HINTS ${LAUNCHER_JRE} ${LAUNCHER_JDK} $ENV{JAVA_HOME} ${_launcher_jdk_home}
-    PATHS /usr/lib/jvm/java-17-openjdk-${_launcher_debian_arch}
+    PATHS ${_launcher_jre_places}
     PATH_SUFFIXES lib/${LAUNCHER_JVM_VARIANT}
     VALIDATOR _launcher_jvm_suits_target
     NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
@@ -95,6 +108,17 @@ if(NOT CMAKE_CROSSCOMPILING)
   endif()
 endif()
 
+# Sets `result` to the Java feature release (e.g. 17) that `home`/release names, or empty.
+function(_launcher_java_release result home)
+  set(${result} "" PARENT_SCOPE)
+  if(EXISTS ${home}/release)
+    file(STRINGS ${home}/release version REGEX "^JAVA_VERSION=")
+    if(version MATCHES "^JAVA_VERSION=\"(1\\.)?([0-9]+)")
+      set(${result} ${CMAKE_MATCH_2} PARENT_SCOPE)
+    endif()
+  endif()
+endfunction()
+
 set(LAUNCHER_JVM_MISSING "")
 set(LAUNCHER_JVM_MISSING_TAG "")
 set(LAUNCHER_JAVA_RELEASE "")
@@ -103,24 +127,28 @@ if(CMAKE_CROSSCOMPILING)
   set(LAUNCHER_JVM_MISSING_TAG cross_build)
 elseif(NOT LAUNCHER_LIBJVM)
   math(EXPR _launcher_bits "${CMAKE_SIZEOF_VOID_P} * 8")
-  set(LAUNCHER_JVM_MISSING
-    "no ${_launcher_bits}-bit ${LAUNCHER_JVM_VARIANT} VM found (set LAUNCHER_JRE or JAVA_HOME; "
-    "Debian: openjdk-17-jre-headless:${_launcher_debian_arch})")
-  string(JOIN "" LAUNCHER_JVM_MISSING ${LAUNCHER_JVM_MISSING})
+  if(LAUNCHER_JRE)
+    set(LAUNCHER_JVM_MISSING "LAUNCHER_JRE (${LAUNCHER_JRE}) has no ${_launcher_bits}-bit \
+lib/${LAUNCHER_JVM_VARIANT}/libjvm.so")
+  else()
+    set(LAUNCHER_JVM_MISSING "no ${_launcher_bits}-bit ${LAUNCHER_JVM_VARIANT} VM found \
+(set LAUNCHER_JRE or JAVA_HOME; Debian: openjdk-17-jre-headless:${_launcher_debian_arch})")
+  endif()
   set(LAUNCHER_JVM_MISSING_TAG no_jvm)
 elseif(NOT LAUNCHER_JAVAC)
   set(LAUNCHER_JVM_MISSING
     "no JDK with javac found (set LAUNCHER_JDK or JAVA_HOME; Debian: openjdk-17-jdk-headless)")
   set(LAUNCHER_JVM_MISSING_TAG no_javac)
 else()
-  # Class files for the runtime's Java release, which may be older than the JDK's.
+  # Class files for the runtime's Java release when it is older than the JDK's, as a 64-bit JDK 21
+  # compiling for a 32-bit runtime 17 would be.
   get_filename_component(_launcher_jre_home ${LAUNCHER_LIBJVM} DIRECTORY)  # lib/<variant>
   get_filename_component(_launcher_jre_home ${_launcher_jre_home}/../.. ABSOLUTE)
-  if(EXISTS ${_launcher_jre_home}/release)
-    file(STRINGS ${_launcher_jre_home}/release _launcher_version REGEX "^JAVA_VERSION=")
-    if(_launcher_version MATCHES "^JAVA_VERSION=\"(1\\.)?([0-9]+)")
-      set(LAUNCHER_JAVA_RELEASE ${CMAKE_MATCH_2})
-    endif()
+  _launcher_java_release(_launcher_jre_release ${_launcher_jre_home})
+  _launcher_java_release(_launcher_jdk_release ${_launcher_jdk_home})
+  if(_launcher_jre_release AND _launcher_jdk_release AND
+     _launcher_jre_release LESS _launcher_jdk_release)
+    set(LAUNCHER_JAVA_RELEASE ${_launcher_jre_release})
   endif()
 endif()
 
