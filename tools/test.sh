@@ -3,6 +3,7 @@
 # configuration. Exits non-zero on the first failure.
 #   Linux (native) build: unit tests, JVM tests, end-to-end runs, the demo
 #   AddressSanitizer + UndefinedBehaviorSanitizer build: the same tests
+#   32-bit Linux build (-m32): the same tests in 32-bit processes, against the 32-bit client JVM
 #   64-bit Windows build: the tests again, run under wine64 (the stand-in JVM included)
 #   32-bit Windows build (the shipped launcher.exe): the tests again under 32-bit wine, and the real
 #     launcher.exe against a stand-in JVM
@@ -39,6 +40,11 @@ stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 run_tests asan
+
+stage "32-bit Linux build and tests, against the 32-bit client JVM"
+cmake --preset linux-i686
+cmake --build --preset linux-i686 -j "$jobs"
+run_tests linux-i686
 
 stage "64-bit Windows build, tests under wine64"
 # The first wine start creates its prefix; do it once here rather than in parallel tests.

@@ -7,8 +7,8 @@ the host's stdout trace line by line, and the verdict the Java side printed on s
 test classes write only to stderr, so stdout holds the host's trace and whatever the runtime itself
 prints there.
 
-    run_scenario.py SCENARIO --host PATH --jvm PATH --classes DIR --key HEX
-                    --distribution-key FILE --not-a-jvm PATH
+    run_scenario.py SCENARIO --host PATH --jvm PATH --vm client|server --bits 32|64
+                    --classes DIR --key HEX --distribution-key FILE --not-a-jvm PATH
 """
 
 import argparse
@@ -260,6 +260,9 @@ def success_trace(s):
     s.expect_status(run, 0)
     expect_keep_alive(s, run)
     s.expect_stderr_line(run, r"^TraceMain\.main called, args null$")
+    # The VM the build chose, not merely one that happens to load: its kind and word size.
+    s.expect_stderr_line(run, rf"^TraceMain runs in .* {s.args.vm.capitalize()} VM, "
+                              rf"{s.args.bits}-bit$")
     # The trace is visible as it happens, not only when the process ends: the first keep-alive
     # line arrives about 3.3 s before the Java side ends the process.
     alive = run.seconds_until("Main Thread is alive (0)")
@@ -499,6 +502,8 @@ def main():
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     parser.add_argument("--host", required=True)
     parser.add_argument("--jvm", required=True)
+    parser.add_argument("--vm", required=True, choices=["client", "server"])
+    parser.add_argument("--bits", required=True, choices=["32", "64"])
     parser.add_argument("--classes", required=True)
     parser.add_argument("--key", required=True)
     parser.add_argument("--distribution-key", required=True)

@@ -1,0 +1,172 @@
+# The Java installations the build uses, found in one place for every directory:
+#   - a JDK on the build host, for jni.h (compiling the VM host) and javac (the Java classes of the
+#     tests, benchmarks and demo);
+#   - a Java runtime for the target, whose libjvm the tests, benchmarks and demo load at run time
+#     (never linked). It must be of the target's word size, so a 32-bit build takes a 32-bit
+#     runtime even when the JDK is 64-bit; the class files are compiled for its Java release.
+#
+# Cache settings (all may be left empty; Debian's OpenJDK 17 paths are only hints):
+#   LAUNCHER_JDK          JDK home with include/jni.h and bin/javac
+#                         (else JAVA_HOME, else the javac on PATH)
+#   LAUNCHER_JRE          Java runtime home whose libjvm runs; when set, the only one looked at
+#                         (else LAUNCHER_JDK, JAVA_HOME or the JDK, whichever has a libjvm that
+#                         suits the target)
+#   LAUNCHER_JVM_VARIANT  the VM of that runtime: client or server (default: client for a
+#                         32-bit target, as the shipped launcher starts, server otherwise)
+#
+# Sets, for the whole tree (include it from the top-level directory before its users):
+#   LAUNCHER_JNI_INCLUDE_DIR  directory of jni.h; empty iff no JDK was found
+#   LAUNCHER_JAVAC            javac of that JDK; empty iff none
+#   LAUNCHER_LIBJVM           libjvm.so of the target runtime; empty iff none or a cross build
+#   LAUNCHER_JVM_MISSING      empty iff javac and LAUNCHER_LIBJVM can run Java code here, else
+#                             why not
+#   LAUNCHER_JVM_MISSING_TAG  the same as a short word for test names
+#   LAUNCHER_JAVA_RELEASE     the runtime's Java feature release (e.g. 17) iff it is older than the
+#                             JDK's, else empty: the release javac compiles for
+# and defines launcher_compile_java(TARGET <name> OUTPUT_DIR <dir> SOURCES <files...>), a target
+# that compiles `SOURCES` into `OUTPUT_DIR` for the runtime, every lint warning an error.
+include_guard(GLOBAL)
+
+set(LAUNCHER_JDK "" CACHE PATH "JDK whose jni.h and javac the build uses (empty: search)")
+set(LAUNCHER_JRE "" CACHE PATH
+    "Java runtime whose libjvm tests, benchmarks and demo run (empty: search)")
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(_launcher_default_variant client)
+else()
+  set(_launcher_default_variant server)
+endif()
+set(LAUNCHER_JVM_VARIANT ${_launcher_default_variant} CACHE STRING
+    "VM of the Java runtime that runs (client or server)")
+set_property(CACHE LAUNCHER_JVM_VARIANT PROPERTY STRINGS client server)
+
+# Debian's directory names end in the package architecture.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(_launcher_debian_arch i386)
+else()
+  set(_launcher_debian_arch amd64)
+endif()
+
+# The JDK: its home is where bin/javac and include/jni.h live.
+set(_launcher_jdk_hints ${LAUNCHER_JDK} $ENV{JAVA_HOME})
+find_program(_launcher_javac_on_path javac NO_CACHE)
+if(_launcher_javac_on_path)
+  file(REAL_PATH ${_launcher_javac_on_path} _launcher_javac_on_path)
+  get_filename_component(_launcher_path_jdk ${_launcher_javac_on_path}/../.. ABSOLUTE)
+  list(APPEND _launcher_jdk_hints ${_launcher_path_jdk})
+endif()
+find_path(LAUNCHER_JNI_INCLUDE_DIR jni.h
+  HINTS ${_launcher_jdk_hints} PATH_SUFFIXES include
+  PATHS /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/default-java
+  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+  DOC "Directory holding the JDK's jni.h")
+set(LAUNCHER_JAVAC "")
+if(LAUNCHER_JNI_INCLUDE_DIR)
+  get_filename_component(_launcher_jdk_home ${LAUNCHER_JNI_INCLUDE_DIR}/.. ABSOLUTE)
+  find_program(LAUNCHER_JDK_JAVAC javac PATHS ${_launcher_jdk_home}/bin NO_DEFAULT_PATH
+               NO_CMAKE_FIND_ROOT_PATH DOC "javac of the JDK that provides jni.h")
+  if(LAUNCHER_JDK_JAVAC)
+    set(LAUNCHER_JAVAC ${LAUNCHER_JDK_JAVAC})
+  endif()
+endif()
+
+# True iff `path` is an ELF shared object of the target's word size: a 64-bit libjvm cannot be
+# loaded into a 32-bit process, nor the other way round.
+function(_launcher_jvm_suits_target result path)
+  file(READ ${path} _header LIMIT 5 HEX)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(_class 01)
+  else()
+    set(_class 02)
+  endif()
+  if(NOT _header STREQUAL "7f454c46${_class}")
+    set(${result} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+set(LAUNCHER_LIBJVM "")
+# A library found before LAUNCHER_JRE or LAUNCHER_JVM_VARIANT changed is looked for again.
+if(LAUNCHER_TARGET_LIBJVM AND
+   (NOT LAUNCHER_TARGET_LIBJVM MATCHES "/lib/${LAUNCHER_JVM_VARIANT}/libjvm\\.so$" OR
+    (LAUNCHER_JRE AND NOT LAUNCHER_TARGET_LIBJVM MATCHES "^${LAUNCHER_JRE}/")))
+  unset(LAUNCHER_TARGET_LIBJVM CACHE)
+endif()
+if(NOT CMAKE_CROSSCOMPILING)
+  if(LAUNCHER_JRE)
+    set(_launcher_jre_places ${LAUNCHER_JRE})  # a runtime named is the only one taken
+  else()
+    set(_launcher_jre_places ${LAUNCHER_JDK} $ENV{JAVA_HOME} ${_launcher_jdk_home}
+                             /usr/lib/jvm/java-17-openjdk-${_launcher_debian_arch})
+  endif()
+  find_file(LAUNCHER_TARGET_LIBJVM NAMES libjvm.so
+    PATHS ${_launcher_jre_places}
+    PATH_SUFFIXES lib/${LAUNCHER_JVM_VARIANT}
+    VALIDATOR _launcher_jvm_suits_target
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+    DOC "libjvm.so of the Java runtime that tests, benchmarks and demo run")
+  if(LAUNCHER_TARGET_LIBJVM)
+    set(LAUNCHER_LIBJVM ${LAUNCHER_TARGET_LIBJVM})
+  endif()
+endif()
+
+# Sets `result` to the Java feature release (e.g. 17) that `home`/release names, or empty.
+function(_launcher_java_release result home)
+  set(${result} "" PARENT_SCOPE)
+  if(EXISTS ${home}/release)
+    file(STRINGS ${home}/release version REGEX "^JAVA_VERSION=")
+    if(version MATCHES "^JAVA_VERSION=\"(1\\.)?([0-9]+)")
+      set(${result} ${CMAKE_MATCH_2} PARENT_SCOPE)
+    endif()
+  endif()
+endfunction()
+
+set(LAUNCHER_JVM_MISSING "")
+set(LAUNCHER_JVM_MISSING_TAG "")
+set(LAUNCHER_JAVA_RELEASE "")
+if(CMAKE_CROSSCOMPILING)
+  set(LAUNCHER_JVM_MISSING "a cross build cannot run the build host's JVM")
+  set(LAUNCHER_JVM_MISSING_TAG cross_build)
+elseif(NOT LAUNCHER_LIBJVM)
+  math(EXPR _launcher_bits "${CMAKE_SIZEOF_VOID_P} * 8")
+  if(LAUNCHER_JRE)
+    set(LAUNCHER_JVM_MISSING "LAUNCHER_JRE (${LAUNCHER_JRE}) has no ${_launcher_bits}-bit \
+lib/${LAUNCHER_JVM_VARIANT}/libjvm.so")
+  else()
+    set(LAUNCHER_JVM_MISSING "no ${_launcher_bits}-bit ${LAUNCHER_JVM_VARIANT} VM found \
+(set LAUNCHER_JRE or JAVA_HOME; Debian: openjdk-17-jre-headless:${_launcher_debian_arch})")
+  endif()
+  set(LAUNCHER_JVM_MISSING_TAG no_jvm)
+elseif(NOT LAUNCHER_JAVAC)
+  set(LAUNCHER_JVM_MISSING
+    "no JDK with javac found (set LAUNCHER_JDK or JAVA_HOME; Debian: openjdk-17-jdk-headless)")
+  set(LAUNCHER_JVM_MISSING_TAG no_javac)
+else()
+  # Class files for the runtime's Java release when it is older than the JDK's, as a 64-bit JDK 21
+  # compiling for a 32-bit runtime 17 would be.
+  get_filename_component(_launcher_jre_home ${LAUNCHER_LIBJVM} DIRECTORY)  # lib/<variant>
+  get_filename_component(_launcher_jre_home ${_launcher_jre_home}/../.. ABSOLUTE)
+  _launcher_java_release(_launcher_jre_release ${_launcher_jre_home})
+  _launcher_java_release(_launcher_jdk_release ${_launcher_jdk_home})
+  if(_launcher_jre_release AND _launcher_jdk_release AND
+     _launcher_jre_release LESS _launcher_jdk_release)
+    set(LAUNCHER_JAVA_RELEASE ${_launcher_jre_release})
+  endif()
+endif()
+
+function(launcher_compile_java)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TARGET;OUTPUT_DIR" "SOURCES")
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${arg_TARGET}.stamp)
+  set(release)
+  if(LAUNCHER_JAVA_RELEASE)
+    set(release --release ${LAUNCHER_JAVA_RELEASE})
+  endif()
+  add_custom_command(
+    OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${arg_OUTPUT_DIR}
+    COMMAND ${LAUNCHER_JAVAC} ${release} -Xlint:all -Werror
+            -d ${arg_OUTPUT_DIR} ${arg_SOURCES}
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${arg_SOURCES}
+    COMMENT "Compiling Java classes into ${arg_OUTPUT_DIR}"
+    VERBATIM)
+  add_custom_target(${arg_TARGET} ALL DEPENDS ${stamp})
+endfunction()
