@@ -44,6 +44,6 @@ function(launcher_sign_executable target)
             -DTIMESTAMP_URL=${LAUNCHER_SIGN_TIMESTAMP_URL}
             -DDESCRIPTION=$<TARGET_FILE_BASE_NAME:${target}> -DFILE=$<TARGET_FILE:${target}>
             -P ${PROJECT_SOURCE_DIR}/cmake/SignFile.cmake
-    COMMENT "Signing $<TARGET_FILE_NAME:${target}> (Authenticode, SHA-256)"
+    COMMENT "Signing ${target} (Authenticode, SHA-256)"
     VERBATIM)
 endfunction()

@@ -85,10 +85,12 @@ def main():
     except nested_build.BuildFailed as failure:
         print(failure)
         return 1
+    with open(os.path.join(work, 'build.log'), 'wb') as f:
+        f.write(log)
     signed = os.path.join(build, options.artifact)
     failures = []
-    if b'osslsigncode' not in log or b'-readpass' not in log:
-        failures.append('the verbose build log shows no osslsigncode -readpass step')
+    if b'Signing launcher ' not in log or password_file.encode() not in log:
+        failures.append('the verbose build log shows no signing step given the password file')
     if password.encode() in log:
         failures.append('the password appears in the configure or build output')
     for path in files_naming(build, password.encode()):
