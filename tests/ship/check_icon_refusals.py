@@ -20,33 +20,32 @@ def entry(size, offset):
     return struct.pack('<BBBBHHII', 16, 16, 0, 0, 1, 32, size, offset)
 
 
-def cases(folder):
-    """(file name, contents or None for a missing file, expected message after the path)."""
-    return [
-        ('missing.ico', None, 'does not exist, expected an icon file (.ico)'),
-        ('text.ico', b'This is not an icon.\n',
-         'is not an icon file: its header has reserved 26708 and type 29545, expected reserved 0 '
-         'and type 1'),
-        ('short.ico', b'\0\0\1\0', 'is not an icon file: 4 bytes, too short for an icon directory '
-                                   '(6 bytes)'),
-        ('cursor.cur', struct.pack('<HHH', 0, 2, 1) + entry(4, 22) + b'abcd',
-         'is not an icon file: its header has reserved 0 and type 2, expected reserved 0 and '
-         'type 1'),
-        ('empty.ico', struct.pack('<HHH', 0, 1, 0),
-         'is not an icon file: its directory lists no image'),
-        ('cut-directory.ico', struct.pack('<HHH', 0, 1, 2) + entry(4, 38),
-         'is not an icon file: its directory of 2 images needs 38 bytes, the file has 22'),
-        ('image-past-end.ico', struct.pack('<HHH', 0, 1, 1) + entry(5, 22) + b'abcd',
-         'is not an icon file: image 1 of 1 (5 bytes at offset 22) does not lie within the '
-         "file's 26 bytes after its directory"),
-        ('image-in-directory.ico', struct.pack('<HHH', 0, 1, 2) + entry(4, 38) + entry(4, 30) +
-         b'abcd',
-         'is not an icon file: image 2 of 2 (4 bytes at offset 30) does not lie within the '
-         "file's 42 bytes after its directory"),
-        ('empty-image.ico', struct.pack('<HHH', 0, 1, 1) + entry(0, 22),
-         'is not an icon file: image 1 of 1 (0 bytes at offset 22) does not lie within the '
-         "file's 22 bytes after its directory"),
-    ]
+# (file name, contents or None for a missing file, expected message after the path)
+CASES = [
+    ('missing.ico', None, 'does not exist, expected an icon file (.ico)'),
+    ('text.ico', b'This is not an icon.\n',
+     'is not an icon file: its header has reserved 26708 and type 29545, expected reserved 0 '
+     'and type 1'),
+    ('short.ico', b'\0\0\1\0', 'is not an icon file: 4 bytes, too short for an icon directory '
+                               '(6 bytes)'),
+    ('cursor.cur', struct.pack('<HHH', 0, 2, 1) + entry(4, 22) + b'abcd',
+     'is not an icon file: its header has reserved 0 and type 2, expected reserved 0 and '
+     'type 1'),
+    ('empty.ico', struct.pack('<HHH', 0, 1, 0),
+     'is not an icon file: its directory lists no image'),
+    ('cut-directory.ico', struct.pack('<HHH', 0, 1, 2) + entry(4, 38),
+     'is not an icon file: its directory of 2 images needs 38 bytes, the file has 22'),
+    ('image-past-end.ico', struct.pack('<HHH', 0, 1, 1) + entry(5, 22) + b'abcd',
+     'is not an icon file: image 1 of 1 (5 bytes at offset 22) does not lie within the '
+     "file's 26 bytes after its directory"),
+    ('image-in-directory.ico', struct.pack('<HHH', 0, 1, 2) + entry(4, 38) + entry(4, 30) +
+     b'abcd',
+     'is not an icon file: image 2 of 2 (4 bytes at offset 30) does not lie within the '
+     "file's 42 bytes after its directory"),
+    ('empty-image.ico', struct.pack('<HHH', 0, 1, 1) + entry(0, 22),
+     'is not an icon file: image 1 of 1 (0 bytes at offset 22) does not lie within the '
+     "file's 22 bytes after its directory"),
+]
 
 
 def error_message(output):
@@ -72,7 +71,7 @@ def main():
     result = run_check(options.icon)
     if result.returncode != 0:
         failures.append('the default icon is refused:\n' + result.stdout)
-    for name, contents, reason in cases(work):
+    for name, contents, reason in CASES:
         path = os.path.join(work, name)
         if contents is not None:
             with open(path, 'wb') as f:
@@ -91,7 +90,7 @@ def main():
                              options.generator, '-C', options.settings,
                              '-DLAUNCHER_BUILD_TESTS=OFF', '-DLAUNCHER_ICON=' + text],
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    wanted = "LAUNCHER_ICON: '%s' %s" % (text, cases(work)[1][2])
+    wanted = "LAUNCHER_ICON: '%s' %s" % (text, CASES[1][2])
     message = error_message(result.stdout)
     if result.returncode == 0 or message != wanted:
         failures.append('configure with LAUNCHER_ICON=%s: status %d, message\n  %r\nexpected\n  %r'
@@ -103,8 +102,8 @@ def main():
     if failures:
         print('\n'.join(failures))
         return 1
-    print('the default icon passes; %d kinds of damage and a configure with a text file are refused '
-          'with their messages' % len(cases(work)))
+    print('the default icon passes; %d kinds of damage and a configure with a text file are '
+          'refused with their messages' % len(CASES))
     return 0
 
 
