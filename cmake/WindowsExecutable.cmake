@@ -1,7 +1,57 @@
+# The Windows resources every launcher executable carries, and the function that gives them to a
+# target.
+#
+#   LAUNCHER_ICON   a deployment's application icon (.ico), checked when configuring. Empty: the
+#                   project's own icon, drawn at build time by tools/icon/make_launcher_icon.py.
+#
+# The version fields come from project()'s version: ProductVersion is the version itself, the file
+# version is its major and minor version followed by two zeros (1.0.3 gives file version 1.0.0.0),
+# so it changes only when the release line does.
+include(IconFile)
+include(SignExecutable)
+
+set(LAUNCHER_ICON "" CACHE FILEPATH
+    "Application icon (.ico) of launcher.exe (empty: the project's own icon)")
+
+set(_resources ${CMAKE_BINARY_DIR}/windows-resources)
+if(LAUNCHER_ICON)
+  launcher_require_icon_file(LAUNCHER_ICON "${LAUNCHER_ICON}")
+  file(REAL_PATH "${LAUNCHER_ICON}" LAUNCHER_RESOURCE_ICON)
+  add_custom_target(launcher_icon)
+else()
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  set(LAUNCHER_RESOURCE_ICON ${_resources}/launcher.ico)
+  set(_drawing ${PROJECT_SOURCE_DIR}/tools/icon/make_launcher_icon.py)
+  add_custom_command(
+    OUTPUT ${LAUNCHER_RESOURCE_ICON}
+    COMMAND ${Python3_EXECUTABLE} ${_drawing} ${LAUNCHER_RESOURCE_ICON}
+    DEPENDS ${_drawing}
+    COMMENT "Drawing the default application icon"
+    VERBATIM)
+  add_custom_target(launcher_icon DEPENDS ${LAUNCHER_RESOURCE_ICON})
+endif()
+
+set(LAUNCHER_FILE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0")
+string(REPLACE "." "," LAUNCHER_FILE_VERSION_COMMAS "${LAUNCHER_FILE_VERSION}")
+set(LAUNCHER_PRODUCT_VERSION_COMMAS
+    "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
+set(LAUNCHER_RESOURCE_MANIFEST ${_resources}/launcher.exe.manifest)
+set(LAUNCHER_RESOURCE_SCRIPT ${_resources}/launcher.rc)
+configure_file(${PROJECT_SOURCE_DIR}/lib-launcher-mingw/windows/launcher.exe.manifest.in
+               ${LAUNCHER_RESOURCE_MANIFEST} @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/lib-launcher-mingw/windows/launcher.rc.in
+               ${LAUNCHER_RESOURCE_SCRIPT} @ONLY)
+
 # launcher_windows_executable(<target>)
 # Makes <target> a Windows GUI-subsystem program (no console, no window of its own) that carries the
-# launcher's version block and manifest and needs no MinGW runtime DLL beside it.
+# launcher's icon, version block and manifest and needs no MinGW runtime DLL beside it. Its image
+# has no link timestamp, so the same inputs link to the same bytes.
 function(launcher_windows_executable target)
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/lib-launcher-mingw/windows/launcher.rc)
-  target_link_options(${target} PRIVATE -mwindows -static -static-libgcc -static-libstdc++)
+  target_sources(${target} PRIVATE ${LAUNCHER_RESOURCE_SCRIPT})
+  # windres reports no dependencies: name the files the resource script reads.
+  set_property(SOURCE ${LAUNCHER_RESOURCE_SCRIPT} TARGET_DIRECTORY ${target} APPEND PROPERTY
+               OBJECT_DEPENDS ${LAUNCHER_RESOURCE_ICON} ${LAUNCHER_RESOURCE_MANIFEST})
+  add_dependencies(${target} launcher_icon)
+  target_link_options(${target} PRIVATE -mwindows -static -static-libgcc -static-libstdc++
+                                        -Wl,--no-insert-timestamp)
 endfunction()

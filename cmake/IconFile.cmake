@@ -1,0 +1,73 @@
+# launcher_require_icon_file(<variable> <path>)
+# Stops the configure step, naming <variable> and the file, unless <path> is a Windows icon file:
+# an ICONDIR (reserved 0, type 1, at least one image) whose directory and every image it lists lie
+# within the file. The images themselves are left to the resource compiler.
+#
+# Also runs as a script, for the tests: cmake -DICON=<path> -P IconFile.cmake
+function(launcher_require_icon_file variable path)
+  set(prefix "${variable}:\n  '${path}'")
+  if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+    message(FATAL_ERROR "${prefix} does not exist, expected an icon file (.ico)")
+  endif()
+  file(SIZE "${path}" file_size)
+  if(file_size LESS 6)
+    message(FATAL_ERROR "${prefix} is not an icon file: ${file_size} bytes, too short for an "
+                        "icon directory (6 bytes)")
+  endif()
+  file(READ "${path}" header LIMIT 6 HEX)
+  _launcher_icon_u16(reserved "${header}" 0)
+  _launcher_icon_u16(type "${header}" 2)
+  _launcher_icon_u16(count "${header}" 4)
+  if(NOT reserved EQUAL 0 OR NOT type EQUAL 1)
+    message(FATAL_ERROR "${prefix} is not an icon file: its header has reserved ${reserved} and "
+                        "type ${type}, expected reserved 0 and type 1")
+  endif()
+  if(count EQUAL 0)
+    message(FATAL_ERROR "${prefix} is not an icon file: its directory lists no image")
+  endif()
+  math(EXPR directory_end "6 + 16 * ${count}")
+  if(directory_end GREATER file_size)
+    message(FATAL_ERROR "${prefix} is not an icon file: its directory of ${count} images needs "
+                        "${directory_end} bytes, the file has ${file_size}")
+  endif()
+  math(EXPR directory_size "16 * ${count}")
+  file(READ "${path}" directory OFFSET 6 LIMIT ${directory_size} HEX)
+  math(EXPR last "${count} - 1")
+  foreach(index RANGE ${last})
+    math(EXPR entry "16 * ${index}")
+    math(EXPR size_at "${entry} + 8")
+    math(EXPR offset_at "${entry} + 12")
+    _launcher_icon_u32(image_size "${directory}" ${size_at})
+    _launcher_icon_u32(image_offset "${directory}" ${offset_at})
+    math(EXPR image_end "${image_offset} + ${image_size}")
+    math(EXPR number "${index} + 1")
+    if(image_size EQUAL 0 OR image_offset LESS directory_end OR image_end GREATER file_size)
+      message(FATAL_ERROR "${prefix} is not an icon file: image ${number} of ${count} "
+                          "(${image_size} bytes at offset ${image_offset}) does not lie within "
+                          "the file's ${file_size} bytes after its directory")
+    endif()
+  endforeach()
+endfunction()
+
+# Little-endian unsigned fields of a hexadecimal dump, at a byte offset.
+function(_launcher_icon_u16 out hex byte_offset)
+  math(EXPR at "2 * ${byte_offset}")
+  string(SUBSTRING "${hex}" ${at} 4 digits)
+  string(SUBSTRING "${digits}" 0 2 low)
+  string(SUBSTRING "${digits}" 2 2 high)
+  math(EXPR value "0x${high}${low}")
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+function(_launcher_icon_u32 out hex byte_offset)
+  _launcher_icon_u16(low "${hex}" ${byte_offset})
+  math(EXPR high_offset "${byte_offset} + 2")
+  _launcher_icon_u16(high "${hex}" ${high_offset})
+  math(EXPR value "${high} * 65536 + ${low}")
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  launcher_require_icon_file(ICON "${ICON}")
+  message(STATUS "${ICON}: an icon file")
+endif()
