@@ -14,7 +14,8 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 jobs=$(nproc)
 
-stage() { printf '\n==== %s ====\n' "$*"; }
+# Each stage's heading says how long the run has taken so far.
+stage() { printf '\n==== %s (at %d s) ====\n' "$*" "$SECONDS"; }
 
 # Runs one preset's tests and adds its counts to the totals printed at the end.
 passed=0
