@@ -32,8 +32,9 @@ struct KnownAnswer {
 };
 
 // The plaintext lengths MakeKnownAnswers draws, in order: empty, one block, a partial block,
-// several blocks ending in a partial one, and a long run of blocks that reads many table entries.
-inline constexpr size_t kKnownAnswerLengths[] = {0, 16, 7, 61, 4096};
+// several blocks ending in a partial one, and 4096 blocks, enough for the vectors to read nearly
+// every entry of every table, so that a change to almost any single entry shows in their results.
+inline constexpr size_t kKnownAnswerLengths[] = {0, 16, 7, 61, 65536};
 
 // CFB-128 encryption of `plaintext` under `key` with initial vector `iv` by EncryptBlock.
 std::vector<uint8_t> ReferenceEncryptCfb(const Key256& key, const Block& iv,
