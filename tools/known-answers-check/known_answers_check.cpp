@@ -7,9 +7,10 @@
 // so the verdict does not depend on which path the launcher's processor will pick.
 //
 // Exit status: 0 when every vector agrees; 1 when one does not, each such vector named on standard
-// error; 2 when FILE cannot be read, is not in the format, or holds no vector with data (a file
-// that proves nothing must not pass). The build runs it on the build host before it links the
-// launcher, so a set that does not compute its known answers cannot ship.
+// error, or when an Xor entry is not a 4-bit value (the cipher could not evaluate the set); 2 when
+// FILE cannot be read, is not in the format, or holds no vector with data (a file that proves
+// nothing must not pass). The build runs it on the build host before it links the launcher, so a
+// set that does not compute its known answers cannot ship.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -73,6 +74,31 @@ std::string Disagreement(const whitebox::KnownAnswer& answer) {
   return "";
 }
 
+// The cipher uses every Xor entry unmasked, as an index into the next lookup, so a set with an
+// entry above 15 would make it read outside its tables. Returns the first such entry and the
+// count, empty if there is none.
+std::string InvalidXorEntries() {
+  std::string first;
+  size_t count = 0;
+  for (int r = 0; r < Nr - 1; ++r) {
+    for (int t = 0; t < 96; ++t) {
+      for (int p = 0; p < 16; ++p) {
+        for (int q = 0; q < 16; ++q) {
+          if (GXor[r][t][p][q] <= 15) continue;
+          if (++count == 1) {
+            first = "Xor[" + std::to_string(r) + "][" + std::to_string(t) + "][" +
+                    std::to_string(p) + "][" + std::to_string(q) +
+                    "] = " + std::to_string(GXor[r][t][p][q]);
+          }
+        }
+      }
+    }
+  }
+  if (count == 0) return "";
+  return first + ", not a 4-bit value (" + std::to_string(count) +
+         (count == 1 ? " such entry)" : " such entries)");
+}
+
 bool ReadFile(const char* path, std::string& text) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -99,6 +125,14 @@ int Check(const char* path) {
     return 2;
   }
 
+  const std::string invalid = InvalidXorEntries();
+  if (!invalid.empty()) {
+    std::fprintf(stderr,
+                 "launcher-known-answers-check: the embedded white-box table set is not valid: "
+                 "%s\n",
+                 invalid.c_str());
+    return 1;
+  }
   initializeCipher(GXor, GTyboxes, GTboxesLast, GMBL);
   std::vector<const NamedPath*> paths;
   for (const NamedPath& named : kPaths) {
