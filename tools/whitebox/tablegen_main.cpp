@@ -56,7 +56,7 @@ int UsageError(const std::string& reason) {
 }
 
 // One flag a command accepts: "--name VALUE", or a lone "--name" when it takes no value.
-struct FlagSpec {
+struct AcceptedFlag {
   const char* name;
   bool takes_value;
 };
@@ -64,30 +64,31 @@ struct FlagSpec {
 // Flag name without its dashes -> value ("" for a flag without one).
 using Flags = std::map<std::string, std::string>;
 
-// Reads argv[2..argc) as flags of `specs`. Every argument must be a flag of the command, none may
-// appear twice, and a flag that takes a value must be followed by one that does not itself start
-// with "--" (so a forgotten value is never mistaken for the next flag). Returns the reason for
-// the first violation, empty when the whole command line fits.
-std::string ParseFlags(int argc, char** argv, std::initializer_list<FlagSpec> specs, Flags& flags) {
+// Reads argv[2..argc) as flags of `accepted`. Every argument must be a flag of the command, none
+// may appear twice, and a flag that takes a value must be followed by one that does not itself
+// start with "--" (so a forgotten value is never mistaken for the next flag). Returns the reason
+// for the first violation, empty when the whole command line fits.
+std::string ParseFlags(int argc, char** argv, std::initializer_list<AcceptedFlag> accepted,
+                       Flags& flags) {
   for (int i = 2; i < argc; ++i) {
     const std::string argument = argv[i];
-    const FlagSpec* spec = nullptr;
-    for (const FlagSpec& candidate : specs) {
-      if (argument == std::string("--") + candidate.name) spec = &candidate;
+    const AcceptedFlag* flag = nullptr;
+    for (const AcceptedFlag& candidate : accepted) {
+      if (argument == std::string("--") + candidate.name) flag = &candidate;
     }
-    if (spec == nullptr) {
+    if (flag == nullptr) {
       return argument.rfind("--", 0) == 0 ? "unknown flag '" + argument + "'"
                                           : "unexpected argument '" + argument + "'";
     }
-    if (flags.count(spec->name)) return "'" + argument + "' given twice";
-    if (!spec->takes_value) {
-      flags[spec->name] = "";
+    if (flags.count(flag->name)) return "'" + argument + "' given twice";
+    if (!flag->takes_value) {
+      flags[flag->name] = "";
       continue;
     }
     if (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0) {
       return "'" + argument + "' needs a value";
     }
-    flags[spec->name] = argv[++i];
+    flags[flag->name] = argv[++i];
   }
   return "";
 }

@@ -6,9 +6,8 @@ import java.security.GeneralSecurityException;
 import java.util.Arrays;
 import java.util.HexFormat;
 import javax.crypto.Cipher;
-import javax.crypto.spec.IvParameterSpec;
-import javax.crypto.spec.SecretKeySpec;
 
+import launchersupport.JceAes;
 import veltra.kova.security.impl.DistributionKeyProviderImpl;
 
 /**
@@ -54,9 +53,8 @@ public final class CryptoTour {
         byte[] expected;
         try {
             Cipher cipher = Cipher.getInstance("AES/CFB/NoPadding");
-            cipher.init(Cipher.ENCRYPT_MODE,
-                    new SecretKeySpec(HexFormat.of().parseHex(keyHex), "AES"),
-                    new IvParameterSpec(ivBytes));
+            cipher.init(Cipher.ENCRYPT_MODE, JceAes.key(HexFormat.of().parseHex(keyHex)),
+                    JceAes.iv(ivBytes, 0));
             expected = cipher.doFinal(message);
         } catch (GeneralSecurityException | IllegalArgumentException e) {
             say(app, "javax.crypto could not encrypt: " + e);
