@@ -11,9 +11,16 @@
 #   LAUNCHER_WHITEBOX_SEED       seed of the generated set: the same key and seed give the same
 #                                file. Default: a fixed development seed, so builds reproduce.
 #                                Empty: fresh randomness from the operating system.
+#   LAUNCHER_WHITEBOX_KNOWN_ANSWERS  known answers of the embedded set (launcher-tablegen generate
+#                                --known-answers): the build proves the set against them before it
+#                                links the launcher. Required with LAUNCHER_WHITEBOX_TABLES. Empty
+#                                with a generated set: vectors computed from LAUNCHER_WHITEBOX_KEY.
+#                                NONE: no check, with a loud warning (never for a build that ships).
 #   LAUNCHER_DISTRIBUTION_KEY    48-byte file; defaults to a fixed test key.
 #
-# Sets LAUNCHER_TABLE_FILE and LAUNCHER_DISTRIBUTION_KEY_FILE to the files the build embeds.
+# Sets LAUNCHER_TABLE_FILE and LAUNCHER_DISTRIBUTION_KEY_FILE to the files the build embeds,
+# LAUNCHER_KNOWN_ANSWERS_FILE to the known answers it checks them against (empty: none), and
+# LAUNCHER_EMBEDDED_DATA_DIR to the folder where the build writes the embedded data.
 set(LAUNCHER_WHITEBOX_TABLES "" CACHE FILEPATH "White-box table file to embed (empty: generate)")
 set(LAUNCHER_WHITEBOX_KEY "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"
     CACHE STRING "AES-256 key (hex) of the generated default table set")
@@ -24,6 +31,10 @@ set(LAUNCHER_WHITEBOX_SEED "launcher development seed"
     CACHE STRING "Seed of the generated default table set (empty: operating system randomness)")
 set(LAUNCHER_DISTRIBUTION_KEY "${PROJECT_SOURCE_DIR}/cmake/test-distribution-key.bin"
     CACHE FILEPATH "48-byte encrypted distribution key to embed")
+# A STRING, not a FILEPATH: CMake would turn NONE into a path.
+set(LAUNCHER_WHITEBOX_KNOWN_ANSWERS "" CACHE STRING
+    "Known answers of the embedded table set (launcher-tablegen generate --known-answers), or NONE")
+set(LAUNCHER_EMBEDDED_DATA_DIR "${CMAKE_BINARY_DIR}/deployment")
 
 # Stops the configure step unless `path` names a file of exactly `expected` bytes.
 function(launcher_require_file_size variable path expected)
@@ -59,10 +70,48 @@ if(LAUNCHER_WHITEBOX_TABLES)
   set(LAUNCHER_TABLE_FILE "${LAUNCHER_WHITEBOX_TABLES}")
   set(LAUNCHER_TABLE_FILE_GENERATED OFF)
 else()
-  set(LAUNCHER_TABLE_FILE "${CMAKE_BINARY_DIR}/deployment/whitebox-tables.bin")
+  set(LAUNCHER_TABLE_FILE "${LAUNCHER_EMBEDDED_DATA_DIR}/whitebox-tables.bin")
   set(LAUNCHER_TABLE_FILE_GENERATED ON)
   if(LAUNCHER_WHITEBOX_CONSTRUCTION STREQUAL "plain")
     message(WARNING "LAUNCHER_WHITEBOX_CONSTRUCTION=plain: the embedded table set will give its "
                     "AES-256 key to anyone who reads it. For tests only; never ship this build.")
   endif()
+endif()
+
+# The known answers: a deployment's own file, the generated set's vectors, or - only on request -
+# none at all.
+set(LAUNCHER_GENERATED_KNOWN_ANSWERS_FILE "${LAUNCHER_EMBEDDED_DATA_DIR}/known-answers.txt")
+if(LAUNCHER_WHITEBOX_KNOWN_ANSWERS STREQUAL "NONE")
+  set(LAUNCHER_KNOWN_ANSWERS_FILE "")
+  message(WARNING
+    "  *** THE EMBEDDED WHITE-BOX TABLE SET IS NOT CHECKED AGAINST AES ***\n"
+    "  LAUNCHER_WHITEBOX_KNOWN_ANSWERS=NONE: nothing proves that the table set this build embeds\n"
+    "  (${LAUNCHER_TABLE_FILE})\n"
+    "  computes AES-256 under the deployment's key. A wrong, damaged or misordered set would be\n"
+    "  built in, and data the application encrypts could not be decrypted anywhere else.\n"
+    "  Do not ship this build: configure it with the set's known answers.")
+elseif(NOT LAUNCHER_WHITEBOX_KNOWN_ANSWERS STREQUAL "")
+  # A relative path is taken from the folder cmake was started in, as for the FILEPATH options.
+  if(NOT IS_ABSOLUTE "${LAUNCHER_WHITEBOX_KNOWN_ANSWERS}" AND DEFINED ENV{PWD})
+    get_filename_component(LAUNCHER_KNOWN_ANSWERS_FILE "${LAUNCHER_WHITEBOX_KNOWN_ANSWERS}"
+                           ABSOLUTE BASE_DIR "$ENV{PWD}")
+  else()
+    get_filename_component(LAUNCHER_KNOWN_ANSWERS_FILE "${LAUNCHER_WHITEBOX_KNOWN_ANSWERS}" ABSOLUTE)
+  endif()
+  if(NOT EXISTS "${LAUNCHER_KNOWN_ANSWERS_FILE}" OR IS_DIRECTORY "${LAUNCHER_KNOWN_ANSWERS_FILE}")
+    message(FATAL_ERROR "LAUNCHER_WHITEBOX_KNOWN_ANSWERS:\n"
+      "  '${LAUNCHER_KNOWN_ANSWERS_FILE}' does not exist")
+  endif()
+elseif(LAUNCHER_TABLE_FILE_GENERATED)
+  set(LAUNCHER_KNOWN_ANSWERS_FILE "${LAUNCHER_GENERATED_KNOWN_ANSWERS_FILE}")
+else()
+  message(FATAL_ERROR "LAUNCHER_WHITEBOX_KNOWN_ANSWERS is required with LAUNCHER_WHITEBOX_TABLES:\n"
+    "  before it links the launcher, the build proves the supplied table set against known\n"
+    "  answers computed from the deployment's key. Make them where the key is kept, with the set:\n"
+    "    launcher-tablegen generate --key KEY --output tables.bin --known-answers known-answers.txt\n"
+    "  or, for a set made earlier with that key:\n"
+    "    launcher-tablegen known-answers --key KEY --output known-answers.txt\n"
+    "  and configure with -DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=known-answers.txt\n"
+    "  (-DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=NONE builds without the check: never for a build that\n"
+    "  ships).")
 endif()

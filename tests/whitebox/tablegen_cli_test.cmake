@@ -1,7 +1,8 @@
 # launcher-tablegen end to end: seeded generation is reproducible to the byte, the default
-# construction is the hardened one, and `audit` names the leaks of a plain set with exit status 1,
-# passes hardened sets with 0 and reports unusable files with 2; the build's audit step warns
-# about a leaking set without failing.
+# construction is the hardened one, known answers come beside the set without changing it, and
+# `audit` names the leaks of a plain set with exit status 1, passes hardened sets with 0 and reports
+# unusable files with 2; a command line the tool does not understand is refused with the usage and
+# status 2; the build's audit step warns about a leaking set without failing.
 #   cmake -DTABLEGEN=<launcher-tablegen> -DWORK_DIR=<scratch directory>
 #         -DAUDIT_SCRIPT=<cmake/AuditTables.cmake> -P tablegen_cli_test.cmake
 set(key 603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4)
@@ -45,6 +46,70 @@ endif()
 if(a STREQUAL c OR a STREQUAL d)
   message(FATAL_ERROR "a different seed, or none, gave the same file")
 endif()
+
+# Known answers beside the set: the same seed gives the same set as without them, and the same
+# vectors again; one vector per line in the documented format, the empty one as "- -".
+tablegen(0 generate --key ${key} --seed "seed one" --known-answers ${WORK_DIR}/a-answers.txt
+         --output ${WORK_DIR}/a2.bin)
+tablegen(0 generate --key ${key} --seed "seed one" --output ${WORK_DIR}/a3.bin
+         --known-answers ${WORK_DIR}/a3-answers.txt)
+file(SHA256 ${WORK_DIR}/a2.bin a2)
+if(NOT a2 STREQUAL a)
+  message(FATAL_ERROR "--known-answers changed the seeded set")
+endif()
+file(SHA256 ${WORK_DIR}/a-answers.txt answers_a)
+file(SHA256 ${WORK_DIR}/a3-answers.txt answers_a3)
+if(NOT answers_a STREQUAL answers_a3)
+  message(FATAL_ERROR "the same seed gave different known answers")
+endif()
+file(STRINGS ${WORK_DIR}/a-answers.txt vectors REGEX "^cfb ")
+list(LENGTH vectors count)
+if(NOT count EQUAL 5)
+  message(FATAL_ERROR "expected 5 known answers, found ${count}:\n${vectors}")
+endif()
+list(GET vectors 0 empty_vector)
+expect_match("${empty_vector}" "^cfb [0-9a-f]+ - -$")
+foreach(vector IN LISTS vectors)
+  expect_match("${vector}" "^cfb [0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f] ([0-9a-f]+|-) ([0-9a-f]+|-)$")
+endforeach()
+tablegen(0 known-answers --key ${key} --output ${WORK_DIR}/alone.txt)
+file(STRINGS ${WORK_DIR}/alone.txt alone REGEX "^cfb ")
+list(LENGTH alone count)
+if(NOT count EQUAL 5)
+  message(FATAL_ERROR "known-answers wrote ${count} vectors, expected 5")
+endif()
+
+# What the tool does not understand is refused before anything is written: status 2, the reason
+# and the usage on standard error.
+function(refused reason)
+  file(REMOVE ${WORK_DIR}/refused.bin ${WORK_DIR}/refused.txt)
+  tablegen(2 ${ARGN})
+  expect_match("${err}" "^launcher-tablegen: ${reason}\nusage:\n  launcher-tablegen generate ")
+  if(EXISTS ${WORK_DIR}/refused.bin OR EXISTS ${WORK_DIR}/refused.txt)
+    message(FATAL_ERROR "launcher-tablegen ${ARGN} wrote a file although it refused the command")
+  endif()
+endfunction()
+refused("unknown flag '--sed'" generate --key ${key} --sed x --output ${WORK_DIR}/refused.bin)
+refused("unknown flag '--seeds'" generate --key ${key} --seeds x --output ${WORK_DIR}/refused.bin)
+refused("'--seed' needs a value" generate --key ${key} --output ${WORK_DIR}/refused.bin --seed)
+refused("'--seed' needs a value" generate --key ${key} --seed --output ${WORK_DIR}/refused.bin)
+refused("'--key' given twice" generate --key ${key} --key ${key} --output ${WORK_DIR}/refused.bin)
+refused("'--verbose' given twice"
+        generate --key ${key} --verbose --verbose --output ${WORK_DIR}/refused.bin)
+refused("unexpected argument 'extra'" generate --key ${key} --output ${WORK_DIR}/refused.bin extra)
+refused("generate needs --output" generate --key ${key} --known-answers ${WORK_DIR}/refused.txt)
+refused("generate needs --key" generate --output ${WORK_DIR}/refused.bin)
+refused("unknown flag '--construction'"
+        known-answers --key ${key} --construction plain --output ${WORK_DIR}/refused.txt)
+refused("'--output' given twice"
+        known-answers --key ${key} --output ${WORK_DIR}/refused.txt --output ${WORK_DIR}/x.txt)
+refused("unknown flag '--table'" embed --table ${WORK_DIR}/a.bin --distribution-key ${key}
+        --output-dir ${WORK_DIR})
+refused("'--output-dir' needs a value" embed --tables ${WORK_DIR}/a.bin --output-dir)
+refused("unknown flag '--verbose'" audit --verbose)
+refused("audit takes exactly one FILE" audit ${WORK_DIR}/a.bin ${WORK_DIR}/c.bin)
+refused("unknown command 'generat'" generat --key ${key} --output ${WORK_DIR}/refused.bin)
+refused("no command")
 
 tablegen(1 audit ${WORK_DIR}/plain.bin)
 expect_match("${out}" "LEAK: TboxesLast\\[0\\] = S\\(x \\^ 0x[0-9a-f][0-9a-f]\\) \\^ 0x[0-9a-f][0-9a-f]\n")

@@ -1,58 +1,105 @@
 // launcher-tablegen: builds white-box table sets and turns deployment data into C++ initializers.
 //
 //   launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]
-//                              [--verbose] --output FILE
+//                              [--known-answers FILE] [--verbose] --output FILE
+//   launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE
 //   launcher-tablegen audit FILE
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
 // `generate` builds the hardened construction unless told otherwise, from the operating system's
 // random generator or, given --seed, reproducibly from the seed (any text; see random_source.h).
+// With --known-answers it also writes CFB vectors computed from the key (known_answers.h), their
+// IVs and plaintexts drawn from the same random source after the set's own draws, so the set is
+// the same with or without them and a seed reproduces both files.
+// `known-answers` writes such vectors alone, for a set made earlier with the same key.
 // `audit` tries the trivial key read-outs on a table file and exits 0 if none succeeds, 1 if one
 // does (2 on a usage or I/O error).
 // `embed` writes one initializer-list fragment per constant (gxor.inc, gtyboxes.inc,
 // gtboxeslast.inc, gmbl.inc, distkey.inc) for the launcher's table source to include.
+//
+// A command line the tool does not understand - an unknown command or flag, a flag without its
+// value, a flag given twice, a missing required flag - prints the reason and the usage on standard
+// error and exits with status 2; nothing is written.
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "audit.h"
+#include "known_answers.h"
 #include "table_set.h"
 
 namespace {
 
 constexpr size_t kDistributionKeySize = 48;
 
-int Usage() {
-  std::fputs(
-      "usage:\n"
-      "  launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]\n"
-      "                             [--verbose] --output FILE\n"
-      "  launcher-tablegen audit FILE\n"
-      "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n",
-      stderr);
+constexpr char kUsage[] =
+    "usage:\n"
+    "  launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]\n"
+    "                             [--known-answers FILE] [--verbose] --output FILE\n"
+    "  launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE\n"
+    "  launcher-tablegen audit FILE\n"
+    "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n";
+
+// Prints `reason` and the usage on standard error; returns the usage error status.
+int UsageError(const std::string& reason) {
+  std::fprintf(stderr, "launcher-tablegen: %s\n", reason.c_str());
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
-// Parses "--name value" pairs and the lone "--verbose"; false on a flag without a value or a value
-// without a flag.
-bool ParseFlags(int argc, char** argv, std::map<std::string, std::string>& flags) {
-  for (int i = 2; i < argc; i += 2) {
-    const std::string name = argv[i];
-    if (name == "--verbose") {
-      flags["verbose"] = "";
-      --i;
+// One flag a command accepts: "--name VALUE", or a lone "--name" when it takes no value.
+struct AcceptedFlag {
+  const char* name;
+  bool takes_value;
+};
+
+// Flag name without its dashes -> value ("" for a flag without one).
+using Flags = std::map<std::string, std::string>;
+
+// Reads argv[2..argc) as flags of `accepted`. Every argument must be a flag of the command, none
+// may appear twice, and a flag that takes a value must be followed by one that does not itself
+// start with "--" (so a forgotten value is never mistaken for the next flag). Returns the reason
+// for the first violation, empty when the whole command line fits.
+std::string ParseFlags(int argc, char** argv, std::initializer_list<AcceptedFlag> accepted,
+                       Flags& flags) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string argument = argv[i];
+    const AcceptedFlag* flag = nullptr;
+    for (const AcceptedFlag& candidate : accepted) {
+      if (argument == std::string("--") + candidate.name) flag = &candidate;
+    }
+    if (flag == nullptr) {
+      return argument.rfind("--", 0) == 0 ? "unknown flag '" + argument + "'"
+                                          : "unexpected argument '" + argument + "'";
+    }
+    if (flags.count(flag->name)) return "'" + argument + "' given twice";
+    if (!flag->takes_value) {
+      flags[flag->name] = "";
       continue;
     }
-    if (name.rfind("--", 0) != 0 || i + 1 >= argc) return false;
-    flags[name.substr(2)] = argv[i + 1];
+    if (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0) {
+      return "'" + argument + "' needs a value";
+    }
+    flags[flag->name] = argv[++i];
   }
-  return true;
+  return "";
+}
+
+// The reason a command lacks one of `required`, empty if it has them all.
+std::string MissingFlag(const char* command, const Flags& flags,
+                        std::initializer_list<const char*> required) {
+  for (const char* name : required) {
+    if (!flags.count(name)) return std::string(command) + " needs --" + name;
+  }
+  return "";
 }
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
@@ -97,8 +144,24 @@ std::string Initializer(const T* values, const std::vector<size_t>& dims) {
   return out.str();
 }
 
-int Generate(const std::map<std::string, std::string>& flags) {
-  if (!flags.count("key") || !flags.count("output")) return Usage();
+// The random source the command's flags ask for: seeded by --seed, else the operating system's.
+std::unique_ptr<whitebox::RandomSource> RandomFor(const Flags& flags) {
+  if (flags.count("seed")) return std::make_unique<whitebox::SeededRandom>(flags.at("seed"));
+  return std::make_unique<whitebox::SystemRandom>();
+}
+
+bool WriteKnownAnswers(const std::string& path, const whitebox::Key256& key,
+                       whitebox::RandomSource& random) {
+  if (!WriteFile(path, whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(key, random)))) {
+    std::fprintf(stderr, "launcher-tablegen: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+int Generate(const Flags& flags) {
+  const std::string missing = MissingFlag("generate", flags, {"key", "output"});
+  if (!missing.empty()) return UsageError(missing);
   const auto key = whitebox::ParseKeyHex(flags.at("key"));
   if (!key) {
     std::fprintf(stderr, "launcher-tablegen: the key must be 64 hexadecimal digits\n");
@@ -112,14 +175,9 @@ int Generate(const std::map<std::string, std::string>& flags) {
   }
   const auto start = std::chrono::steady_clock::now();
   std::unique_ptr<whitebox::TableSet> tables;
+  const auto random = RandomFor(flags);
   try {
-    if (flags.count("seed")) {
-      whitebox::SeededRandom random(flags.at("seed"));
-      tables = whitebox::BuildTableSet(*construction, *key, random);
-    } else {
-      whitebox::SystemRandom random;
-      tables = whitebox::BuildTableSet(*construction, *key, random);
-    }
+    tables = whitebox::BuildTableSet(*construction, *key, *random);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
     return 1;
@@ -128,6 +186,15 @@ int Generate(const std::map<std::string, std::string>& flags) {
   const auto bytes = whitebox::SerializeTableSet(*tables);
   if (!WriteFile(flags.at("output"), std::string(bytes.begin(), bytes.end()))) {
     std::fprintf(stderr, "launcher-tablegen: cannot write %s\n", flags.at("output").c_str());
+    return 1;
+  }
+  try {
+    if (flags.count("known-answers") &&
+        !WriteKnownAnswers(flags.at("known-answers"), *key, *random)) {
+      return 1;
+    }
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
     return 1;
   }
   if (flags.count("verbose")) {
@@ -144,6 +211,22 @@ int Generate(const std::map<std::string, std::string>& flags) {
                  flags.at("output").c_str());
   }
   return 0;
+}
+
+int KnownAnswers(const Flags& flags) {
+  const std::string missing = MissingFlag("known-answers", flags, {"key", "output"});
+  if (!missing.empty()) return UsageError(missing);
+  const auto key = whitebox::ParseKeyHex(flags.at("key"));
+  if (!key) {
+    std::fprintf(stderr, "launcher-tablegen: the key must be 64 hexadecimal digits\n");
+    return 1;
+  }
+  try {
+    return WriteKnownAnswers(flags.at("output"), *key, *RandomFor(flags)) ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
+    return 1;
+  }
 }
 
 int Audit(const std::string& path) {
@@ -176,10 +259,10 @@ bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& b
   return true;
 }
 
-int Embed(const std::map<std::string, std::string>& flags) {
-  if (!flags.count("tables") || !flags.count("distribution-key") || !flags.count("output-dir")) {
-    return Usage();
-  }
+int Embed(const Flags& flags) {
+  const std::string missing =
+      MissingFlag("embed", flags, {"tables", "distribution-key", "output-dir"});
+  if (!missing.empty()) return UsageError(missing);
   std::vector<uint8_t> table_bytes;
   std::vector<uint8_t> key_bytes;
   if (!ReadSized(flags.at("tables"), whitebox::kTableFileSize, table_bytes) ||
@@ -204,11 +287,36 @@ int Embed(const std::map<std::string, std::string>& flags) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::string(argv[1]) == "audit") return argc == 3 ? Audit(argv[2]) : Usage();
-  std::map<std::string, std::string> flags;
-  if (argc < 2 || !ParseFlags(argc, argv, flags)) return Usage();
+  if (argc < 2) return UsageError("no command");
   const std::string command = argv[1];
-  if (command == "generate") return Generate(flags);
-  if (command == "embed") return Embed(flags);
-  return Usage();
+  if (command == "audit") {
+    if (argc != 3) return UsageError("audit takes exactly one FILE");
+    if (std::string(argv[2]).rfind("--", 0) == 0) {
+      return UsageError("unknown flag '" + std::string(argv[2]) + "'");
+    }
+    return Audit(argv[2]);
+  }
+  Flags flags;
+  std::string error;
+  if (command == "generate") {
+    error = ParseFlags(argc, argv,
+                       {{"key", true},
+                        {"construction", true},
+                        {"seed", true},
+                        {"known-answers", true},
+                        {"verbose", false},
+                        {"output", true}},
+                       flags);
+    return error.empty() ? Generate(flags) : UsageError(error);
+  }
+  if (command == "known-answers") {
+    error = ParseFlags(argc, argv, {{"key", true}, {"seed", true}, {"output", true}}, flags);
+    return error.empty() ? KnownAnswers(flags) : UsageError(error);
+  }
+  if (command == "embed") {
+    error = ParseFlags(argc, argv,
+                       {{"tables", true}, {"distribution-key", true}, {"output-dir", true}}, flags);
+    return error.empty() ? Embed(flags) : UsageError(error);
+  }
+  return UsageError("unknown command '" + command + "'");
 }

@@ -2,11 +2,19 @@ package veltra.kova.demo;
 
 import java.nio.ByteBuffer;
 import java.nio.charset.StandardCharsets;
+import java.security.GeneralSecurityException;
 import java.util.Arrays;
+import java.util.HexFormat;
+import javax.crypto.Cipher;
 
+import launchersupport.JceAes;
 import veltra.kova.security.impl.DistributionKeyProviderImpl;
 
-/** What both demo applications do: use each native method once and show the bytes. */
+/**
+ * What both demo applications do: use each native method once, show the bytes, and compare the
+ * natives' ciphertext with the platform's own AES-256/CFB under the build's key (the system
+ * property launcher.demo.key, set by the demo's catalogue; empty when the build does not know it).
+ */
 public final class CryptoTour {
     private CryptoTour() {}
 
@@ -23,11 +31,40 @@ public final class CryptoTour {
 
         byte[] ciphertext = DistributionKeyProviderImpl.externEncrypt(iv, direct(message));
         say(app, "ciphertext " + hex(ciphertext));
+        boolean agrees = compareWithJavaxCrypto(app, iv, message, ciphertext);
         byte[] decrypted = DistributionKeyProviderImpl.externDecrypt(iv, direct(ciphertext));
         say(app, "decrypted  " + hex(decrypted));
-        say(app, "round trip " + (Arrays.equals(message, decrypted) ? "ok" : "FAILED"));
+        boolean roundTrip = Arrays.equals(message, decrypted);
+        say(app, "round trip " + (roundTrip ? "ok" : "FAILED"));
         say(app, "exiting the VM");
-        System.exit(Arrays.equals(message, decrypted) ? 0 : 1);
+        System.exit(roundTrip && agrees ? 0 : 1);
+    }
+
+    /** False iff the build's key is known and javax.crypto gives another ciphertext. */
+    private static boolean compareWithJavaxCrypto(
+            String app, ByteBuffer iv, byte[] message, byte[] ciphertext) {
+        String keyHex = System.getProperty("launcher.demo.key", "");
+        if (keyHex.isEmpty()) {
+            say(app, "natives not compared with javax.crypto: this build does not know its key");
+            return true;
+        }
+        byte[] ivBytes = new byte[16];
+        iv.get(0, ivBytes);
+        byte[] expected;
+        try {
+            Cipher cipher = Cipher.getInstance("AES/CFB/NoPadding");
+            cipher.init(Cipher.ENCRYPT_MODE, JceAes.key(HexFormat.of().parseHex(keyHex)),
+                    JceAes.iv(ivBytes, 0));
+            expected = cipher.doFinal(message);
+        } catch (GeneralSecurityException | IllegalArgumentException e) {
+            say(app, "javax.crypto could not encrypt: " + e);
+            return false;
+        }
+        say(app, "javax.crypto " + hex(expected));
+        boolean agrees = Arrays.equals(expected, ciphertext);
+        say(app, agrees ? "natives match javax.crypto AES-256-CFB"
+                        : "natives DIFFER from javax.crypto AES-256-CFB");
+        return agrees;
     }
 
     private static ByteBuffer direct(byte[] bytes) {
@@ -42,8 +79,6 @@ public final class CryptoTour {
     }
 
     private static String hex(byte[] bytes) {
-        StringBuilder text = new StringBuilder();
-        for (byte b : bytes) text.append(String.format("%02x", b & 0xff));
-        return text.toString();
+        return bytes == null ? "null" : HexFormat.of().formatHex(bytes);
     }
 }

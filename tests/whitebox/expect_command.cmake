@@ -1,0 +1,31 @@
+# Runs a command and checks how it ends: its exit status (zero for EXPECT=success, non-zero for
+# EXPECT=failure) and its combined output, which must match PATTERN. REMOVE names a file deleted
+# first (a check's stamp, so that the check runs again rather than being found up to date).
+#   cmake -DEXPECT=success|failure -DPATTERN=<regex> [-DREMOVE=<file>] -P expect_command.cmake
+#         -- COMMAND [ARGS...]
+set(command)
+set(in_command OFF)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+  if(in_command)
+    list(APPEND command "${CMAKE_ARGV${i}}")
+  elseif("${CMAKE_ARGV${i}}" STREQUAL "--")
+    set(in_command ON)
+  endif()
+endforeach()
+if(NOT command)
+  message(FATAL_ERROR "no command after --")
+endif()
+if(REMOVE)
+  file(REMOVE "${REMOVE}")
+endif()
+execute_process(COMMAND ${command} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(EXPECT STREQUAL "success" AND NOT status EQUAL 0)
+  message(FATAL_ERROR "expected success, got exit status ${status}:\n${out}")
+elseif(EXPECT STREQUAL "failure" AND status EQUAL 0)
+  message(FATAL_ERROR "expected failure, got exit status 0:\n${out}")
+endif()
+if(NOT out MATCHES "${PATTERN}")
+  message(FATAL_ERROR "the output does not match '${PATTERN}':\n${out}")
+endif()
+message(STATUS "${EXPECT} as expected, output matches '${PATTERN}'")

@@ -1,0 +1,186 @@
+// launcher-known-answers-check FILE
+//
+// Proves the table set compiled into this program against the known answers in FILE (the format of
+// tools/whitebox/known_answers.h). The set comes from the same initializers, included the same way
+// (aes_whitebox_embedded_tables.h), as the launcher's, and runs through the launcher's own cipher:
+// every vector is encrypted and decrypted in CFB mode on every evaluation path this processor has,
+// so the verdict does not depend on which path the launcher's processor will pick.
+//
+// Exit status: 0 when every vector agrees; 1 when one does not, each such vector named on standard
+// error, or when an Xor entry is not a 4-bit value (the cipher could not evaluate the set); 2 when
+// FILE cannot be read, is not in the format, or holds no vector with data (a file that proves
+// nothing must not pass). The build runs it on the build host before it links the launcher, so a
+// set that does not compute its known answers cannot ship.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "aes_whitebox.h"
+#include "aes_whitebox_internal.h"
+#include "known_answers.h"
+
+namespace {
+
+#include "aes_whitebox_embedded_tables.h"
+
+using launcher_cipher::CipherPath;
+
+struct NamedPath {
+  CipherPath path;
+  const char* name;
+};
+
+constexpr NamedPath kPaths[] = {
+    {CipherPath::kDefinition, "definition"},
+    {CipherPath::kPortable, "portable"},
+    {CipherPath::kAvx2, "AVX2"},
+    {CipherPath::kAvx512Vbmi, "AVX-512 VBMI"},
+};
+
+using ModeFunction = void (*)(const uint8_t*, const uint8_t*, uint32_t, uint8_t*);
+
+std::vector<uint8_t> Run(ModeFunction mode, const whitebox::Block& iv,
+                         const std::vector<uint8_t>& input) {
+  std::vector<uint8_t> output(input.size());
+  mode(iv.data(), input.data(), static_cast<uint32_t>(input.size()), output.data());
+  return output;
+}
+
+// Where `actual` first differs from `expected` (same length), and 16 bytes of each from there.
+std::string DescribeDifference(const std::vector<uint8_t>& expected,
+                               const std::vector<uint8_t>& actual) {
+  size_t first = 0;
+  while (expected[first] == actual[first]) ++first;
+  const size_t shown = std::min<size_t>(16, expected.size() - first);
+  return "differs from byte " + std::to_string(first) + ": expected " +
+         whitebox::HexText(expected.data() + first, shown) + ", got " +
+         whitebox::HexText(actual.data() + first, shown);
+}
+
+// The first disagreement of `answer` on the current path, empty if there is none.
+std::string Disagreement(const whitebox::KnownAnswer& answer) {
+  const auto encrypted = Run(aes_whitebox_encrypt_cfb, answer.iv, answer.plaintext);
+  if (encrypted != answer.ciphertext) {
+    return "CFB encryption " + DescribeDifference(answer.ciphertext, encrypted);
+  }
+  const auto decrypted = Run(aes_whitebox_decrypt_cfb, answer.iv, answer.ciphertext);
+  if (decrypted != answer.plaintext) {
+    return "CFB decryption " + DescribeDifference(answer.plaintext, decrypted);
+  }
+  return "";
+}
+
+// The cipher uses every Xor entry unmasked, as an index into the next lookup, so a set with an
+// entry above 15 would make it read outside its tables. Returns the first such entry and the
+// count, empty if there is none.
+std::string InvalidXorEntries() {
+  std::string first;
+  size_t count = 0;
+  for (int r = 0; r < Nr - 1; ++r) {
+    for (int t = 0; t < 96; ++t) {
+      for (int p = 0; p < 16; ++p) {
+        for (int q = 0; q < 16; ++q) {
+          if (GXor[r][t][p][q] <= 15) continue;
+          if (++count == 1) {
+            first = "Xor[" + std::to_string(r) + "][" + std::to_string(t) + "][" +
+                    std::to_string(p) + "][" + std::to_string(q) +
+                    "] = " + std::to_string(GXor[r][t][p][q]);
+          }
+        }
+      }
+    }
+  }
+  if (count == 0) return "";
+  return first + ", not a 4-bit value (" + std::to_string(count) +
+         (count == 1 ? " such entry)" : " such entries)");
+}
+
+bool ReadFile(const char* path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+int Check(const char* path) {
+  std::string text;
+  if (!ReadFile(path, text)) {
+    std::fprintf(stderr, "launcher-known-answers-check: cannot read %s\n", path);
+    return 2;
+  }
+  const auto parsed = whitebox::ParseKnownAnswers(text);
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "launcher-known-answers-check: %s, %s\n", path, parsed.error.c_str());
+    return 2;
+  }
+  size_t with_data = 0;
+  for (const auto& answer : parsed.answers) with_data += answer.plaintext.empty() ? 0 : 1;
+  if (with_data == 0) {
+    std::fprintf(stderr, "launcher-known-answers-check: %s holds no known answer with data\n",
+                 path);
+    return 2;
+  }
+
+  const std::string invalid = InvalidXorEntries();
+  if (!invalid.empty()) {
+    std::fprintf(stderr,
+                 "launcher-known-answers-check: the embedded white-box table set is not valid: "
+                 "%s\n",
+                 invalid.c_str());
+    return 1;
+  }
+  initializeCipher(GXor, GTyboxes, GTboxesLast, GMBL);
+  std::vector<const NamedPath*> paths;
+  for (const NamedPath& named : kPaths) {
+    if (launcher_cipher::SetCipherPathForTesting(named.path)) paths.push_back(&named);
+  }
+  std::vector<std::string> failures;
+  for (size_t i = 0; i < parsed.answers.size(); ++i) {
+    const auto& answer = parsed.answers[i];
+    std::string first_disagreement;
+    std::string failing_paths;
+    for (const NamedPath* named : paths) {
+      // Short runs on the vector kernels too: each path evaluates every block of every vector.
+      launcher_cipher::SetCipherPathForTesting(named->path, /*batch_every_count=*/true);
+      const std::string disagreement = Disagreement(answer);
+      if (disagreement.empty()) continue;
+      if (first_disagreement.empty()) first_disagreement = disagreement;
+      failing_paths += (failing_paths.empty() ? "" : ", ") + std::string(named->name);
+    }
+    if (first_disagreement.empty()) continue;
+    failures.push_back("known answer " + std::to_string(i + 1) + " (" + path + " line " +
+                       std::to_string(answer.line) + ", " +
+                       std::to_string(answer.plaintext.size()) + " bytes, IV " +
+                       whitebox::HexText(answer.iv.data(), answer.iv.size()) +
+                       "): " + first_disagreement + " (on the paths " + failing_paths + ")");
+  }
+  if (!failures.empty()) {
+    std::fprintf(stderr,
+                 "launcher-known-answers-check: the embedded white-box table set does not compute "
+                 "its known answers:\n");
+    for (const auto& failure : failures) std::fprintf(stderr, "  %s\n", failure.c_str());
+    return 1;
+  }
+  std::string names;
+  for (const NamedPath* named : paths)
+    names += (names.empty() ? "" : ", ") + std::string(named->name);
+  std::printf(
+      "The embedded white-box table set computes all %zu known answers of %s (CFB encryption and "
+      "decryption on the paths %s)\n",
+      parsed.answers.size(), path, names.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("usage: launcher-known-answers-check FILE\n", stderr);
+    return 2;
+  }
+  return Check(argv[1]);
+}
