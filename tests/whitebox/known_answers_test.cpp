@@ -11,6 +11,7 @@
 
 #include "aes_whitebox.h"
 #include "network_reference.h"
+#include "sp800_38a_vectors.h"
 #include "table_set.h"
 
 namespace {
@@ -19,8 +20,7 @@ using testing_support::Hex;
 using whitebox::KnownAnswer;
 using whitebox::ParseKnownAnswers;
 
-const whitebox::Key256 kKey =
-    *whitebox::ParseKeyHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4");
+const whitebox::Key256 kKey = *whitebox::ParseKeyHex(testing_support::kSp800_38aKey);
 
 whitebox::Block BlockFromHex(const char* text) {
   const auto bytes = Hex(text);
@@ -31,13 +31,9 @@ whitebox::Block BlockFromHex(const char* text) {
 
 // NIST SP 800-38A F.3.17: CFB128-AES256.Encrypt, and prefixes of it for the partial lengths.
 TEST(KnownAnswers, ReferenceCfbGivesTheSp800_38aExampleAndItsPrefixes) {
-  const auto iv = BlockFromHex("000102030405060708090a0b0c0d0e0f");
-  const auto plaintext =
-      Hex("6bc1bee22e409f96e93d7e117393172a ae2d8a571e03ac9c9eb76fac45af8e51"
-          "30c81c46a35ce411e5fbc1191a0a52ef f69f2445df4f9b17ad2b417be66c3710");
-  const auto ciphertext =
-      Hex("dc7e84bfda79164b7ecd8486985d3860 39ffed143b28b1c832113c6331e5407b"
-          "df10132415e54b92a13ed0a8267ae2f9 75a385741ab9cef82031623d55b1e471");
+  const auto iv = BlockFromHex(testing_support::kSp800_38aCfb.iv);
+  const auto plaintext = Hex(testing_support::kSp800_38aPlaintext);
+  const auto ciphertext = Hex(testing_support::kSp800_38aCfb.ciphertext);
   EXPECT_EQ(whitebox::ReferenceEncryptCfb(kKey, iv, plaintext), ciphertext);
   for (size_t length : {0, 1, 15, 17, 47}) {
     const std::vector<uint8_t> head(plaintext.begin(), plaintext.begin() + length);
