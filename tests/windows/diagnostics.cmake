@@ -19,6 +19,12 @@ add_test(NAME loader_reason_for_a_file_that_is_not_a_library
   COMMAND ${_run} --cwd ${_installs}/not-a-dll
           --expect ${_expected}/jvm-not-loadable.txt --status 0
           --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
+if(LAUNCHER_OTHER_ARCH_CXX)
+  add_test(NAME loader_reason_for_a_library_of_the_other_architecture
+    COMMAND ${_run} --cwd ${_installs}/wrong-arch
+            --expect ${_expected}/jvm-not-loadable.txt --status 0
+            --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
+endif()
 add_test(NAME loader_reason_for_a_missing_jvm
   COMMAND ${_run} --cwd ${CMAKE_CURRENT_BINARY_DIR}
           --expect ${_expected}/jvm-not-loadable.txt --status 0
