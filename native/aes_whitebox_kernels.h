@@ -39,8 +39,9 @@ struct alignas(64) DerivedTables {
   uint8_t mbl_bytes[kFullRounds][16][4][256];
   // [round][24 * column + t][p:q or q:p as above].
   uint8_t xor_bytes[kFullRounds][96][256];
-  // The same tables, unshifted, for 16-entry row lookups: with u:v the index above, entry [m][v]
-  // holds the entry of index m:v in its low nibble and that of index (m + 8):v in its high nibble.
+  // The same tables, unshifted, two entries per byte (AVX2 row lookups, AVX-512 128-entry
+  // lookups): with u:v the index above, entry [m][v] holds the entry of index m:v in its low nibble
+  // and that of index (m + 8):v in its high nibble.
   uint8_t xor_paired[kFullRounds][96][8][16];
   uint8_t last[16][256];
 };
