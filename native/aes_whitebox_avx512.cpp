@@ -1,15 +1,16 @@
 // Batch evaluation with AVX-512 VBMI, byte-sliced: one register holds state byte i of 64 blocks.
 // A 256-entry byte table is two vpermi2b lookups (128 entries each) joined by the index's top bit;
 // a paired Xor table (two nibble entries per byte) is one lookup and a nibble choice. Up to four
-// groups of 64 blocks go through each column in turn, so a column's ~11 KiB of tables serve them
-// all from the L1 cache. Built with AVX-512 flags (see aes_whitebox_kernels.h for what that rules
-// out); run only when the processor has AVX-512 F, BW and VBMI.
+// groups of 64 blocks go through a column before the next column starts, so the column's ~11 KiB
+// of tables serve them all from the L1 cache. Built with AVX-512 flags (see
+// aes_whitebox_kernels.h for what that rules out); run only when the processor has AVX-512 F, BW
+// and VBMI.
 //
 // The schedule suits a file of 8 vector registers (a 32-bit process) as well as one of 32: the
-// state stays in memory between columns, every table is read by the instruction that uses it, and
-// one output byte of one group is finished before the next starts, so that only a lookup's own
-// operands and a few partial results need registers. Holding tables in registers for several
-// groups at once ran slower in both processes.
+// state stays in memory between stages, every table is read by the instruction that uses it, and
+// an output byte is finished before the next one starts, so that only a lookup's own operands and
+// a few partial results need registers. Holding each table in registers for all groups at once
+// ran slower in both processes (spills in the 32-bit one).
 #include "aes_whitebox_kernels.h"
 
 #if LAUNCHER_CIPHER_X86_KERNELS
@@ -88,29 +89,46 @@ inline __m512i JoinNibbles(__m512i high, __m512i low) {
   return _mm512_ternarylogic_epi32(_mm512_set1_epi8(static_cast<char>(0xF0)), high, low, 0xCA);
 }
 
-// One stage (Ty or MBL) of one column for one group, from `column[i * G]` to
-// `out[k * G]` (i, k = 0..3). The values pass through memory, where lookups take them as operands,
-// so that between two lookups only a few values are alive.
-template <int G>
+// One stage (Ty or MBL) of one column for I groups side by side, from `column[i * G + u]` to
+// `out[k * G + u]` (i, k = 0..3, u < I). The values pass through memory, where lookups take them
+// as operands, so that between two lookups only a few values are alive.
+template <int G, int I>
 inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[8][16],
                         const __m512i* column, __m512i* out) {
-  const __mmask64 high[4] = {_mm512_movepi8_mask(column[0]), _mm512_movepi8_mask(column[G]),
-                             _mm512_movepi8_mask(column[2 * G]),
-                             _mm512_movepi8_mask(column[3 * G])};
+  __mmask64 high[4][I];
+#pragma GCC unroll 4
+  for (int i = 0; i < 4; ++i)
+#pragma GCC unroll 4
+    for (int u = 0; u < I; ++u) high[i][u] = _mm512_movepi8_mask(column[i * G + u]);
   for (int k = 0; k < 4; ++k) {
     const uint8_t(*t)[8][16] = x + 6 * k;
-    const __m512i a = Lookup(words[0][k], column[0], high[0]);
-    const __m512i b = Lookup(words[1][k], column[G], high[1]);
-    const __m512i n0 = PairedHigh(t[0][0], JoinNibbles(a, b));
-    const __m512i n2 = PairedHigh(t[2][0], JoinNibbles(b, a));
-    const __m512i c = Lookup(words[2][k], column[2 * G], high[2]);
-    const __m512i d = Lookup(words[3][k], column[3 * G], high[3]);
-    const __m512i n1 = PairedLow(t[1][0], JoinNibbles(c, d));
-    const __m512i n3 = PairedLow(t[3][0], JoinNibbles(d, c));
-    out[k * G] = JoinNibbles(PairedHigh(t[4][0], JoinNibbles(n0, n1)),
-                             PairedLow(t[5][0], JoinNibbles(n2, n3)));
+    __m512i n0[I], n1[I], n2[I], n3[I];
+#pragma GCC unroll 4
+    for (int u = 0; u < I; ++u) {
+      const __m512i a = Lookup(words[0][k], column[u], high[0][u]);
+      const __m512i b = Lookup(words[1][k], column[G + u], high[1][u]);
+      n0[u] = PairedHigh(t[0][0], JoinNibbles(a, b));
+      n2[u] = PairedHigh(t[2][0], JoinNibbles(b, a));
+    }
+#pragma GCC unroll 4
+    for (int u = 0; u < I; ++u) {
+      const __m512i c = Lookup(words[2][k], column[2 * G + u], high[2][u]);
+      const __m512i d = Lookup(words[3][k], column[3 * G + u], high[3][u]);
+      n1[u] = PairedLow(t[1][0], JoinNibbles(c, d));
+      n3[u] = PairedLow(t[3][0], JoinNibbles(d, c));
+    }
+#pragma GCC unroll 4
+    for (int u = 0; u < I; ++u) {
+      out[k * G + u] = JoinNibbles(PairedHigh(t[4][0], JoinNibbles(n0[u], n1[u])),
+                                   PairedLow(t[5][0], JoinNibbles(n2[u], n3[u])));
+    }
   }
 }
+
+// With 32 vector registers all groups of a pass go through a stage side by side, which gives the
+// processor independent lookups to overlap; with 8 they would spill, so there one group follows
+// another (their stages are independent too, but further apart in program order).
+constexpr bool kThirtyTwoVectorRegisters = sizeof(void*) == 8;
 
 constexpr int kUnshift[16] = {0, 13, 10, 7, 4, 1, 14, 11, 8, 5, 2, 15, 12, 9, 6, 3};
 
@@ -125,18 +143,19 @@ void EvaluateGroups(const DerivedTables& tables, const uint8_t* in, uint8_t* out
     for (int i = 0; i < 16; ++i)
       for (int g = 0; g < G; ++g) state[0][i][g] = gathered[kShift[i]][g];
   }
+  constexpr int kInterleave = kThirtyTwoVectorRegisters ? G : 1;
   for (int r = 0; r < kFullRounds; ++r) {
     const __m512i(*from)[G] = state[r & 1];
     __m512i(*to)[G] = state[(r & 1) ^ 1];
     for (int j = 0; j < 4; ++j) {
       __m512i mixed[4][G];
       __m512i result[4][G];
-      for (int g = 0; g < G; ++g) {
-        ColumnStage<G>(tables.ty_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j, &from[4 * j][g],
-                       &mixed[0][g]);
-        ColumnStage<G>(tables.mbl_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j, &mixed[0][g],
-                       &result[0][g]);
-      }
+      for (int g = 0; g < G; g += kInterleave)
+        ColumnStage<G, kInterleave>(tables.ty_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j,
+                                    &from[4 * j][g], &mixed[0][g]);
+      for (int g = 0; g < G; g += kInterleave)
+        ColumnStage<G, kInterleave>(tables.mbl_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j,
+                                    &mixed[0][g], &result[0][g]);
       for (int k = 0; k < 4; ++k)
         for (int g = 0; g < G; ++g) to[kUnshift[4 * j + k]][g] = result[k][g];
     }
