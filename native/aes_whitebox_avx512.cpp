@@ -13,8 +13,6 @@
 // ran slower in both processes (spills in the 32-bit one).
 #include "aes_whitebox_kernels.h"
 
-#if LAUNCHER_CIPHER_X86_KERNELS
-
 #if !defined(__AVX512F__) || !defined(__AVX512BW__) || !defined(__AVX512VBMI__)
 #error "compile this file with -mavx512f -mavx512bw -mavx512vbmi"
 #endif
@@ -28,8 +26,6 @@ namespace launcher_cipher {
 namespace {
 
 constexpr int kLanes = 64;
-
-constexpr int kShift[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
 
 // Blocks b < count of `in` into byte-sliced lanes: lanes[i][b] = in[16 * b + i], the other lanes
 // zero. The transpositions run over whole groups, with bounds the compiler knows.
@@ -130,18 +126,16 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[8][16
 // another (their stages are independent too, but further apart in program order).
 constexpr bool kThirtyTwoVectorRegisters = sizeof(void*) == 8;
 
-constexpr int kUnshift[16] = {0, 13, 10, 7, 4, 1, 14, 11, 8, 5, 2, 15, 12, 9, 6, 3};
-
 template <int G>
 void EvaluateGroups(const DerivedTables& tables, const uint8_t* in, uint8_t* out, size_t count) {
-  // Slot i of a round's input holds state byte kShift[i], so column j reads slots 4j..4j+3 and
+  // Slot i of a round's input holds state byte kShiftRows[i], so column j reads slots 4j..4j+3 and
   // ShiftRows is only where each output byte is stored.
   __m512i state[2][16][G];
   {
     __m512i gathered[16][G];
     Gather<G>(in, count, gathered);
     for (int i = 0; i < 16; ++i)
-      for (int g = 0; g < G; ++g) state[0][i][g] = gathered[kShift[i]][g];
+      for (int g = 0; g < G; ++g) state[0][i][g] = gathered[kShiftRows[i]][g];
   }
   constexpr int kInterleave = kThirtyTwoVectorRegisters ? G : 1;
   for (int r = 0; r < kFullRounds; ++r) {
@@ -151,13 +145,15 @@ void EvaluateGroups(const DerivedTables& tables, const uint8_t* in, uint8_t* out
       __m512i mixed[4][G];
       __m512i result[4][G];
       for (int g = 0; g < G; g += kInterleave)
-        ColumnStage<G, kInterleave>(tables.ty_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j,
-                                    &from[4 * j][g], &mixed[0][g]);
+        ColumnStage<G, kInterleave>(tables.ty_bytes[r] + 4 * j,
+                                    tables.xor_paired[r] + kXorTablesPerColumn * j, &from[4 * j][g],
+                                    &mixed[0][g]);
       for (int g = 0; g < G; g += kInterleave)
-        ColumnStage<G, kInterleave>(tables.mbl_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j,
-                                    &mixed[0][g], &result[0][g]);
+        ColumnStage<G, kInterleave>(tables.mbl_bytes[r] + 4 * j,
+                                    tables.xor_paired[r] + kXorTablesPerColumn * j, &mixed[0][g],
+                                    &result[0][g]);
       for (int k = 0; k < 4; ++k)
-        for (int g = 0; g < G; ++g) to[kUnshift[4 * j + k]][g] = result[k][g];
+        for (int g = 0; g < G; ++g) to[kUnshiftRows.at[4 * j + k]][g] = result[k][g];
     }
   }
   __m512i last[16][G];
@@ -196,5 +192,3 @@ void EvaluateBlocksAvx512Vbmi(const DerivedTables& tables, const uint8_t* in, ui
 }
 
 }  // namespace launcher_cipher
-
-#endif  // LAUNCHER_CIPHER_X86_KERNELS

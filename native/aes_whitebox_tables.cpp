@@ -14,18 +14,16 @@
 
 namespace {
 
-constexpr int Nr = 14;
-
-const uint8_t GXor[Nr - 1][96][16][16] =
+const uint8_t GXor[kFullRounds][kXorTablesPerRound][kNibbleValues][kNibbleValues] =
 #include "gxor.inc"
     ;
-const uint32_t GTyboxes[Nr - 1][16][256] =
+const uint32_t GTyboxes[kFullRounds][kStatePositions][kByteValues] =
 #include "gtyboxes.inc"
     ;
-const uint8_t GTboxesLast[16][256] =
+const uint8_t GTboxesLast[kStatePositions][kByteValues] =
 #include "gtboxeslast.inc"
     ;
-const uint32_t GMBL[Nr - 1][16][256] =
+const uint32_t GMBL[kFullRounds][kStatePositions][kByteValues] =
 #include "gmbl.inc"
     ;
 

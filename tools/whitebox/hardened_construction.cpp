@@ -26,8 +26,6 @@ namespace whitebox {
 
 namespace {
 
-constexpr int kNetworkRounds = kRounds - 1;
-
 // The random choices for one round and column.
 struct ColumnSecrets {
   Matrix32 mixing;
@@ -40,15 +38,15 @@ struct ColumnSecrets {
 };
 
 struct Secrets {
-  ColumnSecrets columns[kNetworkRounds][4];
+  ColumnSecrets columns[kFullRounds][4];
   // [r][p]: the linear encoding of state byte p leaving round r.
-  Matrix8 byte_encoding[kNetworkRounds][16];
-  Matrix8 byte_decoding[kNetworkRounds][16];
+  Matrix8 byte_encoding[kFullRounds][kStatePositions];
+  Matrix8 byte_decoding[kFullRounds][kStatePositions];
 };
 
 std::unique_ptr<Secrets> DrawSecrets(RandomSource& random) {
   auto secrets = std::make_unique<Secrets>();
-  for (int r = 0; r < kNetworkRounds; ++r) {
+  for (int r = 0; r < kFullRounds; ++r) {
     for (ColumnSecrets& column : secrets->columns[r]) {
       column.mixing = Matrix32::RandomInvertible(random);
       column.mixing_inverse = *column.mixing.Inverse();
@@ -112,7 +110,7 @@ std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource&
   const auto secrets = DrawSecrets(random);
   auto tables = std::make_unique<TableSet>();
 
-  for (int r = 0; r < kNetworkRounds; ++r) {
+  for (int r = 0; r < kFullRounds; ++r) {
     for (int j = 0; j < 4; ++j) {
       const ColumnSecrets& column = secrets->columns[r][j];
       FillXorTables(column, tables->xor_tables[r] + 24 * j);
@@ -157,7 +155,7 @@ std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource&
     }
   }
 
-  const int last = kNetworkRounds - 1;
+  const int last = kFullRounds - 1;
   for (int position = 0; position < 16; ++position) {
     const int source = kShiftRows[position];
     const ColumnSecrets& writer = secrets->columns[last][source / 4];
@@ -166,7 +164,7 @@ std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource&
           DecodeStateByte(writer, source % 4, static_cast<uint8_t>(x)));
       tables->tboxes_last[position][x] =
           static_cast<uint8_t>(SubByte(static_cast<uint8_t>(input ^ round_keys[last + 1][source])) ^
-                               round_keys[kRounds][position]);
+                               round_keys[kAesRounds][position]);
     }
   }
   return tables;
