@@ -82,7 +82,8 @@ inline __m512i PairedHigh(const uint8_t* paired, __m512i index) {
 
 // (high & 0xF0) | (low & 0x0F).
 inline __m512i JoinNibbles(__m512i high, __m512i low) {
-  return _mm512_ternarylogic_epi32(_mm512_set1_epi8(static_cast<char>(0xF0)), high, low, 0xCA);
+  // 0xE4: bitwise select, third operand ? first : second.
+  return _mm512_ternarylogic_epi32(high, low, _mm512_set1_epi8(static_cast<char>(0xF0)), 0xE4);
 }
 
 // One stage (Ty or MBL) of one column for I groups side by side, from `column[i * G + u]` to
