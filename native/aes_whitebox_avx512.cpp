@@ -52,14 +52,21 @@ void Scatter(const __m512i (&state)[16][G], size_t count, uint8_t* out) {
   std::memcpy(out, blocks, 16 * count);
 }
 
-// A 256-entry byte table.
-inline __m512i Lookup(const uint8_t* table, __m512i index, __mmask64 high) {
+// A 256-entry byte table as four 64-entry vpermb lookups, which cost less than two 128-entry
+// vpermi2b: `bit6` and `bit7` mark the lanes whose index has that bit set.
+inline __m512i Lookup(const uint8_t* table, __m512i index, __mmask64 bit6, __mmask64 bit7) {
   const __m512i* t = reinterpret_cast<const __m512i*>(table);
-  const __m512i lo =
-      _mm512_permutex2var_epi8(_mm512_load_si512(t), index, _mm512_load_si512(t + 1));
-  const __m512i hi =
-      _mm512_permutex2var_epi8(_mm512_load_si512(t + 2), index, _mm512_load_si512(t + 3));
-  return _mm512_mask_blend_epi8(high, lo, hi);
+  // Zero-masked with every lane set: GCC 12's unmasked vpermb intrinsic trips -Wuninitialized.
+  const __mmask64 all = ~__mmask64{0};
+  __m512i lo = _mm512_maskz_permutexvar_epi8(all, index, _mm512_load_si512(t));
+  lo = _mm512_mask_permutexvar_epi8(lo, bit6, index, _mm512_load_si512(t + 1));
+  __m512i hi = _mm512_maskz_permutexvar_epi8(all, index, _mm512_load_si512(t + 2));
+  hi = _mm512_mask_permutexvar_epi8(hi, bit6, index, _mm512_load_si512(t + 3));
+  return _mm512_mask_blend_epi8(bit7, lo, hi);
+}
+
+inline __mmask64 Bit6(__m512i index) {
+  return _mm512_test_epi8_mask(index, _mm512_set1_epi8(0x40));
 }
 
 // A paired Xor table (layout in aes_whitebox_kernels.h): one 128-entry lookup yields the entries
@@ -92,25 +99,28 @@ inline __m512i JoinNibbles(__m512i high, __m512i low) {
 template <int G, int I>
 inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[8][16],
                         const __m512i* column, __m512i* out) {
-  __mmask64 high[4][I];
+  __mmask64 high[4][I], bit6[4][I];
 #pragma GCC unroll 4
   for (int i = 0; i < 4; ++i)
 #pragma GCC unroll 4
-    for (int u = 0; u < I; ++u) high[i][u] = _mm512_movepi8_mask(column[i * G + u]);
+    for (int u = 0; u < I; ++u) {
+      high[i][u] = _mm512_movepi8_mask(column[i * G + u]);
+      bit6[i][u] = Bit6(column[i * G + u]);
+    }
   for (int k = 0; k < 4; ++k) {
     const uint8_t(*t)[8][16] = x + 6 * k;
     __m512i n0[I], n1[I], n2[I], n3[I];
 #pragma GCC unroll 4
     for (int u = 0; u < I; ++u) {
-      const __m512i a = Lookup(words[0][k], column[u], high[0][u]);
-      const __m512i b = Lookup(words[1][k], column[G + u], high[1][u]);
+      const __m512i a = Lookup(words[0][k], column[u], bit6[0][u], high[0][u]);
+      const __m512i b = Lookup(words[1][k], column[G + u], bit6[1][u], high[1][u]);
       n0[u] = PairedHigh(t[0][0], JoinNibbles(a, b));
       n2[u] = PairedHigh(t[2][0], JoinNibbles(b, a));
     }
 #pragma GCC unroll 4
     for (int u = 0; u < I; ++u) {
-      const __m512i c = Lookup(words[2][k], column[2 * G + u], high[2][u]);
-      const __m512i d = Lookup(words[3][k], column[3 * G + u], high[3][u]);
+      const __m512i c = Lookup(words[2][k], column[2 * G + u], bit6[2][u], high[2][u]);
+      const __m512i d = Lookup(words[3][k], column[3 * G + u], bit6[3][u], high[3][u]);
       n1[u] = PairedLow(t[1][0], JoinNibbles(c, d));
       n3[u] = PairedLow(t[3][0], JoinNibbles(d, c));
     }
@@ -161,7 +171,7 @@ void EvaluateGroups(const DerivedTables& tables, const uint8_t* in, uint8_t* out
   for (int i = 0; i < 16; ++i)
     for (int g = 0; g < G; ++g) {
       const __m512i index = state[kFullRounds & 1][i][g];
-      last[i][g] = Lookup(tables.last[i], index, _mm512_movepi8_mask(index));
+      last[i][g] = Lookup(tables.last[i], index, Bit6(index), _mm512_movepi8_mask(index));
     }
   Scatter<G>(last, count, out);
 }
