@@ -1,8 +1,8 @@
 // Batch evaluation with AVX-512 VBMI, byte-sliced: one register holds state byte i of 64 blocks.
-// A 256-entry byte table is two vpermi2b lookups (128 entries each) joined by the index's top bit;
-// a paired Xor table (two nibble entries per byte) is one lookup and a nibble choice. Up to four
-// groups of 64 blocks go through a column before the next column starts, so the column's ~11 KiB
-// of tables serve them all from the L1 cache. Built with AVX-512 flags (see
+// A 256-entry byte table is four 64-entry vpermb lookups joined by the index's top two bits; a
+// paired Xor table (two nibble entries per byte) is one 128-entry vpermi2b and a nibble choice.
+// Up to four groups of 64 blocks go through a column before the next column starts, so the
+// column's ~11 KiB of tables serve them all from the L1 cache. Built with AVX-512 flags (see
 // aes_whitebox_kernels.h for what that rules out); run only when the processor has AVX-512 F, BW
 // and VBMI.
 //
