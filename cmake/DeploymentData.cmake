@@ -62,11 +62,34 @@ if(NOT LAUNCHER_WHITEBOX_CONSTRUCTION MATCHES "^(hardened|plain)$")
                       "not '${LAUNCHER_WHITEBOX_CONSTRUCTION}'")
 endif()
 
+# The table file's size, from the network's shape: Xor tables of one byte per nibble pair, Ty and
+# MBL tables of 32-bit words, and the last round's byte tables.
+function(launcher_table_file_size out_variable)
+  file(STRINGS "${PROJECT_SOURCE_DIR}/native/aes_whitebox_shape.h" _lines
+       REGEX "^  k[A-Za-z]+ = ")
+  foreach(_line IN LISTS _lines)
+    string(REGEX MATCH "^  (k[A-Za-z]+) = ([^,]+)," _match "${_line}")
+    set(_name ${CMAKE_MATCH_1})
+    # Names on the right are earlier enumerators.
+    string(REGEX REPLACE "(k[A-Za-z]+)" "@_shape_\\1@" _expression "${CMAKE_MATCH_2}")
+    string(CONFIGURE "${_expression}" _expression @ONLY)
+    math(EXPR _shape_${_name} "${_expression}")
+  endforeach()
+  math(EXPR _size
+    "${_shape_kFullRounds} * ${_shape_kXorTablesPerRound} * ${_shape_kNibbleValues}
+       * ${_shape_kNibbleValues}
+     + 2 * 4 * ${_shape_kFullRounds} * ${_shape_kStatePositions} * ${_shape_kByteValues}
+     + ${_shape_kStatePositions} * ${_shape_kByteValues}")
+  set(${out_variable} ${_size} PARENT_SCOPE)
+endfunction()
+launcher_table_file_size(LAUNCHER_TABLE_FILE_SIZE)
+
 launcher_require_file_size(LAUNCHER_DISTRIBUTION_KEY "${LAUNCHER_DISTRIBUTION_KEY}" 48)
 set(LAUNCHER_DISTRIBUTION_KEY_FILE "${LAUNCHER_DISTRIBUTION_KEY}")
 
 if(LAUNCHER_WHITEBOX_TABLES)
-  launcher_require_file_size(LAUNCHER_WHITEBOX_TABLES "${LAUNCHER_WHITEBOX_TABLES}" 749568)
+  launcher_require_file_size(LAUNCHER_WHITEBOX_TABLES "${LAUNCHER_WHITEBOX_TABLES}"
+                             ${LAUNCHER_TABLE_FILE_SIZE})
   set(LAUNCHER_TABLE_FILE "${LAUNCHER_WHITEBOX_TABLES}")
   set(LAUNCHER_TABLE_FILE_GENERATED OFF)
 else()

@@ -11,35 +11,34 @@ DerivedTables g_derived;
 
 namespace {
 
+using launcher_cipher::BatchKernel;
+using launcher_cipher::BatchPath;
 using launcher_cipher::CipherPath;
 using launcher_cipher::DerivedTables;
 using launcher_cipher::g_derived;
 using launcher_cipher::kMaxBatchBlocks;
 
-constexpr int Nr = 14;  // AES-256: Nr - 1 full rounds in the network, then the last round.
-
-// Working tables: written once by initializeCipher, read-only afterwards, so any number of threads
-// may evaluate the network concurrently.
-uint8_t Xor[Nr - 1][96][16][16];
-uint32_t Tyboxes[Nr - 1][16][256];
-uint8_t TboxesLast[16][256];
-uint32_t MBL[Nr - 1][16][256];
+// Working tables: written by initializeCipher, read-only until it runs again, so any number of
+// threads may evaluate the network concurrently in between.
+uint8_t Xor[kFullRounds][kXorTablesPerRound][kNibbleValues][kNibbleValues];
+uint32_t Tyboxes[kFullRounds][kStatePositions][kByteValues];
+uint8_t TboxesLast[kStatePositions][kByteValues];
+uint32_t MBL[kFullRounds][kStatePositions][kByteValues];
 
 // ShiftRows, XorReduce and Cipher define the network one table read at a time. The stream modes
 // normally run the faster derived-layout evaluations below, which must compute exactly this; the
 // definition itself serves as the kDefinition path.
-void ShiftRows(uint8_t state[16]) {
-  static constexpr int kPermutation[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
-  uint8_t copy[16];
-  std::memcpy(copy, state, 16);
-  for (int i = 0; i < 16; ++i) state[i] = copy[kPermutation[i]];
+void ShiftRows(uint8_t state[kStatePositions]) {
+  uint8_t copy[kStatePositions];
+  std::memcpy(copy, state, sizeof copy);
+  for (int i = 0; i < kStatePositions; ++i) state[i] = copy[kShiftRows[i]];
 }
 
 // Folds the four 32-bit words a..d of one column back into its four state bytes through the 24
 // nibble-XOR tables of round r, column j. Byte k of the result is built from nibbles k (high) and
 // k + 1 (low) of the words, counted from the most significant.
 void XorReduce(int r, int j, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t* column) {
-  const uint8_t(*x)[16][16] = Xor[r] + 24 * j;
+  const uint8_t(*x)[16][16] = Xor[r] + kXorTablesPerColumn * j;
   for (int k = 0; k < 4; ++k) {
     const int h = 28 - 8 * k;
     const int l = h - 4;
@@ -55,7 +54,7 @@ void XorReduce(int r, int j, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uin
 // Runs the network on one block in place. The transform adds nothing of its own: what it computes
 // is fixed wholly by the tables.
 void Cipher(uint8_t state[16]) {
-  for (int r = 0; r < Nr - 1; ++r) {
+  for (int r = 0; r < kFullRounds; ++r) {
     ShiftRows(state);
     for (int j = 0; j < 4; ++j) {
       uint8_t* column = state + 4 * j;
@@ -66,7 +65,7 @@ void Cipher(uint8_t state[16]) {
     }
   }
   ShiftRows(state);
-  for (int i = 0; i < 16; ++i) state[i] = TboxesLast[i][state[i]];
+  for (int i = 0; i < kStatePositions; ++i) state[i] = TboxesLast[i][state[i]];
 }
 
 uint32_t SwapNibbles(uint32_t word) {
@@ -77,8 +76,8 @@ uint32_t SwapNibbles(uint32_t word) {
 // layouts only the vector kernels read are left alone unless `vector_layouts`.
 void BuildDerivedTables(bool vector_layouts) {
   DerivedTables& d = g_derived;
-  for (int r = 0; r < Nr - 1; ++r) {
-    for (int i = 0; i < 16; ++i) {
+  for (int r = 0; r < kFullRounds; ++r) {
+    for (int i = 0; i < kStatePositions; ++i) {
       const uint32_t swap_mask = (i & 1) != 0 ? ~0u : 0u;
       for (int x = 0; x < 256; ++x) {
         const uint32_t ty = Tyboxes[r][i][x];
@@ -93,7 +92,7 @@ void BuildDerivedTables(bool vector_layouts) {
         }
       }
     }
-    for (int t = 0; t < 96; ++t) {
+    for (int t = 0; t < kXorTablesPerRound; ++t) {
       const int kind = t % 6;
       // Entries in the order of the derived index, unshifted.
       uint8_t ordered[256];
@@ -114,8 +113,6 @@ void BuildDerivedTables(bool vector_layouts) {
   std::memcpy(d.last, TboxesLast, sizeof d.last);
 }
 
-using BatchKernel = void (*)(const DerivedTables&, const uint8_t*, uint8_t*, size_t);
-
 using OneBlock = void (*)(uint8_t state[16]);
 
 // The scalar evaluation over the derived layouts: the serial modes' evaluation on every path but
@@ -126,49 +123,26 @@ struct PathChoice {
   CipherPath path;
   OneBlock one_block;  // one block in place: serial modes, short runs, leftovers of a batch
   BatchKernel batch;   // nullptr: one block at a time
-  size_t lanes;        // blocks the batch kernel evaluates in one go
-  // A run of fewer blocks than this that would occupy a group of lanes of its own goes one block at
-  // a time instead: measured on the development machine, where one block takes about a fifth of
-  // a 64-lane AVX-512 group and a fourteenth of a 32-lane AVX2 group.
+  size_t lanes;        // as in BatchPath
   size_t min_batch;
 };
 
 PathChoice g_path = {CipherPath::kPortable, DerivedBlock, nullptr, 1, 0};
 
-bool Supported(CipherPath path) {
-  switch (path) {
-    case CipherPath::kDefinition:
-    case CipherPath::kPortable:
-      return true;
-#if LAUNCHER_CIPHER_X86_KERNELS
-    case CipherPath::kAvx2:
-      __builtin_cpu_init();
-      return __builtin_cpu_supports("avx2");
-    case CipherPath::kAvx512Vbmi:
-      __builtin_cpu_init();
-      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-             __builtin_cpu_supports("avx512vbmi");
-#else
-    default:
-      return false;
-#endif
-  }
-  return false;
+bool IsScalar(CipherPath path) {
+  return path == CipherPath::kDefinition || path == CipherPath::kPortable;
 }
 
+bool Supported(CipherPath path) {
+  return IsScalar(path) || launcher_cipher::BatchPathFor(path) != nullptr;
+}
+
+// REQUIRES: Supported(path).
 PathChoice ChoiceFor(CipherPath path) {
-  switch (path) {
-#if LAUNCHER_CIPHER_X86_KERNELS
-    case CipherPath::kAvx2:
-      return {path, DerivedBlock, launcher_cipher::EvaluateBlocksAvx2, 32, 14};
-    case CipherPath::kAvx512Vbmi:
-      return {path, DerivedBlock, launcher_cipher::EvaluateBlocksAvx512Vbmi, 64, 5};
-#endif
-    case CipherPath::kDefinition:
-      return {path, Cipher, nullptr, 1, 0};
-    default:
-      return {CipherPath::kPortable, DerivedBlock, nullptr, 1, 0};
-  }
+  if (path == CipherPath::kDefinition) return {path, Cipher, nullptr, 1, 0};
+  if (path == CipherPath::kPortable) return {path, DerivedBlock, nullptr, 1, 0};
+  const BatchPath& batch = *launcher_cipher::BatchPathFor(path);
+  return {path, DerivedBlock, batch.evaluate, batch.lanes, batch.min_batch};
 }
 
 // Keystream for `count` (<= kMaxBatchBlocks) independent input blocks.
@@ -222,8 +196,11 @@ CipherPath ActiveCipherPath() { return g_path.path; }
 
 extern "C" {
 
-void initializeCipher(const uint8_t xorTables[13][96][16][16], const uint32_t tyboxes[13][16][256],
-                      const uint8_t tboxesLast[16][256], const uint32_t mbl[13][16][256]) {
+void initializeCipher(
+    const uint8_t xorTables[kFullRounds][kXorTablesPerRound][kNibbleValues][kNibbleValues],
+    const uint32_t tyboxes[kFullRounds][kStatePositions][kByteValues],
+    const uint8_t tboxesLast[kStatePositions][kByteValues],
+    const uint32_t mbl[kFullRounds][kStatePositions][kByteValues]) {
   std::memcpy(Xor, xorTables, sizeof Xor);
   std::memcpy(Tyboxes, tyboxes, sizeof Tyboxes);
   std::memcpy(TboxesLast, tboxesLast, sizeof TboxesLast);

@@ -6,17 +6,23 @@
 
 #include <stdint.h>
 
+#include "aes_whitebox_shape.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 // Copies the four constant tables, in full and in this order, into the process-wide working tables
-// that every function below reads.
-// REQUIRES: called once, before any other function of this header and before any thread that may
-// call them exists. Every Xor entry lies in 0..15 (the network uses Xor outputs as indices
-// unmasked).
-void initializeCipher(const uint8_t xorTables[13][96][16][16], const uint32_t tyboxes[13][16][256],
-                      const uint8_t tboxesLast[16][256], const uint32_t mbl[13][16][256]);
+// that every function below reads, and chooses the fastest evaluation the processor has.
+// REQUIRES: called before any other function of this header. A later call replaces the tables
+// (the tests load one table set after another), but only while no other thread is inside any
+// function of this header: nothing guards the working tables. Every Xor entry lies in 0..15 (the
+// network uses Xor outputs as indices unmasked).
+void initializeCipher(
+    const uint8_t xorTables[kFullRounds][kXorTablesPerRound][kNibbleValues][kNibbleValues],
+    const uint32_t tyboxes[kFullRounds][kStatePositions][kByteValues],
+    const uint8_t tboxesLast[kStatePositions][kByteValues],
+    const uint32_t mbl[kFullRounds][kStatePositions][kByteValues]);
 
 // Stream modes after NIST SP 800-38A (CFB with 128-bit feedback, OFB, CTR with a 128-bit big-endian
 // counter). Each call starts from `iv` (16 bytes, copied at entry, never written) and processes

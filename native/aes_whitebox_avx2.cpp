@@ -6,8 +6,6 @@
 // processor has AVX2.
 #include "aes_whitebox_kernels.h"
 
-#if LAUNCHER_CIPHER_X86_KERNELS
-
 #if !defined(__AVX2__)
 #error "compile this file with -mavx2"
 #endif
@@ -104,8 +102,6 @@ inline void ColumnStage(const uint8_t (*words)[4][256], const uint8_t (*x)[8][16
   for (int k = 0; k < 4; ++k) column[k] = out[k];
 }
 
-constexpr int kShift[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
-
 // Up to G * 32 blocks; the groups share each round's tables while they are in the L1 cache.
 template <int G>
 void EvaluateGroups(const DerivedTables& tables, const uint8_t* in, uint8_t* out, size_t count) {
@@ -122,23 +118,25 @@ void EvaluateGroups(const DerivedTables& tables, const uint8_t* in, uint8_t* out
     for (int j = 0; j < 4; ++j) {
       for (int g = 0; g < G; ++g) {
         __m256i column[4];
-        for (int i = 0; i < 4; ++i) column[i] = state[g][kShift[4 * j + i]];
-        ColumnStage(tables.ty_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j, column);
-        ColumnStage(tables.mbl_bytes[r] + 4 * j, tables.xor_paired[r] + 24 * j, column);
-        // Slot kShift[m] now holds output position m (each slot belongs to one column).
-        for (int i = 0; i < 4; ++i) state[g][kShift[4 * j + i]] = column[i];
+        for (int i = 0; i < 4; ++i) column[i] = state[g][kShiftRows[4 * j + i]];
+        ColumnStage(tables.ty_bytes[r] + 4 * j, tables.xor_paired[r] + kXorTablesPerColumn * j,
+                    column);
+        ColumnStage(tables.mbl_bytes[r] + 4 * j, tables.xor_paired[r] + kXorTablesPerColumn * j,
+                    column);
+        // Slot kShiftRows[m] now holds output position m (each slot belongs to one column).
+        for (int i = 0; i < 4; ++i) state[g][kShiftRows[4 * j + i]] = column[i];
       }
     }
     for (int g = 0; g < G; ++g) {
       __m256i copy[16];
       for (int i = 0; i < 16; ++i) copy[i] = state[g][i];
-      for (int i = 0; i < 16; ++i) state[g][i] = copy[kShift[i]];
+      for (int i = 0; i < 16; ++i) state[g][i] = copy[kShiftRows[i]];
     }
   }
   for (int g = 0; g < G; ++g)
     for (int i = 0; i < 16; ++i)
       _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[i] + g * kLanes),
-                         LookupBytes(tables.last[i], Split(state[g][kShift[i]])));
+                         LookupBytes(tables.last[i], Split(state[g][kShiftRows[i]])));
   for (size_t b = 0; b < count; ++b)
     for (int i = 0; i < 16; ++i) out[16 * b + i] = lanes[i][b];
 }
@@ -166,5 +164,3 @@ void EvaluateBlocksAvx2(const DerivedTables& tables, const uint8_t* in, uint8_t*
 }
 
 }  // namespace launcher_cipher
-
-#endif  // LAUNCHER_CIPHER_X86_KERNELS

@@ -8,15 +8,21 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define LAUNCHER_CIPHER_X86_KERNELS 1
-#else
-#define LAUNCHER_CIPHER_X86_KERNELS 0
-#endif
+#include "aes_whitebox_internal.h"
+#include "aes_whitebox_shape.h"
 
 namespace launcher_cipher {
 
-inline constexpr int kFullRounds = 13;
+struct StatePermutation {
+  int at[kStatePositions];
+};
+
+// ShiftRows undone: position kShiftRows[i] goes back to i.
+inline constexpr StatePermutation kUnshiftRows = [] {
+  StatePermutation inverse{};
+  for (int i = 0; i < kStatePositions; ++i) inverse.at[kShiftRows[i]] = i;
+  return inverse;
+}();
 
 // Every derived layout is a function of the working tables alone and is rebuilt in full by
 // initializeCipher; the byte-sliced and paired layouts only when the processor can run a vector
@@ -32,17 +38,18 @@ inline constexpr int kFullRounds = 13;
 // four, so the next index and the output byte are plain ORs of two lookups.
 struct alignas(64) DerivedTables {
   // Word layout for the scalar evaluation: [round][position][input byte].
-  uint32_t ty_words[kFullRounds][16][256];
-  uint32_t mbl_words[kFullRounds][16][256];
+  uint32_t ty_words[kFullRounds][kStatePositions][kByteValues];
+  uint32_t mbl_words[kFullRounds][kStatePositions][kByteValues];
   // Byte-sliced layout for the vector evaluations: [round][position][output byte k][input byte].
-  uint8_t ty_bytes[kFullRounds][16][4][256];
-  uint8_t mbl_bytes[kFullRounds][16][4][256];
+  uint8_t ty_bytes[kFullRounds][kStatePositions][4][kByteValues];
+  uint8_t mbl_bytes[kFullRounds][kStatePositions][4][kByteValues];
   // [round][24 * column + t][p:q or q:p as above].
-  uint8_t xor_bytes[kFullRounds][96][256];
-  // The same tables, unshifted, for 16-entry row lookups: with u:v the index above, entry [m][v]
-  // holds the entry of index m:v in its low nibble and that of index (m + 8):v in its high nibble.
-  uint8_t xor_paired[kFullRounds][96][8][16];
-  uint8_t last[16][256];
+  uint8_t xor_bytes[kFullRounds][kXorTablesPerRound][kByteValues];
+  // The same tables, unshifted, two entries per byte (AVX2 row lookups, AVX-512 128-entry
+  // lookups): with u:v the index above, entry [m][v] holds the entry of index m:v in its low nibble
+  // and that of index (m + 8):v in its high nibble.
+  uint8_t xor_paired[kFullRounds][kXorTablesPerRound][8][16];
+  uint8_t last[kStatePositions][kByteValues];
 };
 
 // Filled by initializeCipher; read-only afterwards.
@@ -59,11 +66,28 @@ void EvaluateBlockPortable(const DerivedTables& tables, uint8_t block[16]);
 // `count` blocks (1 <= count <= kMaxBatchBlocks) from `in` to `out` (16 * count bytes each; they
 // may not overlap). Blocks are independent; any count works, small ones waste vector lanes.
 inline constexpr size_t kMaxBatchBlocks = 256;
-#if LAUNCHER_CIPHER_X86_KERNELS
+using BatchKernel = void (*)(const DerivedTables& tables, const uint8_t* in, uint8_t* out,
+                             size_t count);
+// x86 only (aes_whitebox_avx2.cpp, aes_whitebox_avx512.cpp).
 void EvaluateBlocksAvx2(const DerivedTables& tables, const uint8_t* in, uint8_t* out, size_t count);
 void EvaluateBlocksAvx512Vbmi(const DerivedTables& tables, const uint8_t* in, uint8_t* out,
                               size_t count);
-#endif
+
+// A vector path: its kernel and how the stream modes use it.
+struct BatchPath {
+  BatchKernel evaluate;
+  size_t lanes;  // blocks the kernel evaluates in one go
+  // A run of fewer blocks than this that would occupy a group of lanes of its own goes one block
+  // at a time instead (see the definitions for the measurements).
+  size_t min_batch;
+};
+
+// Says which vector paths exist: defined once per architecture, in the file the build compiles
+// together with that architecture's kernels (aes_whitebox_paths_x86.cpp, or
+// aes_whitebox_paths_none.cpp where there are no kernels). Returns the batch path of `path` iff
+// this build has its kernel and this processor can run it; nullptr otherwise, and always for
+// kDefinition and kPortable, which are scalar.
+const BatchPath* BatchPathFor(CipherPath path);
 
 }  // namespace launcher_cipher
 

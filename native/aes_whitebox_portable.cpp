@@ -36,25 +36,23 @@ inline void ReduceColumn(const uint8_t (*x)[256], uint32_t a, uint32_t b, uint32
 void EvaluateBlockPortable(const DerivedTables& tables, uint8_t block[16]) {
   // ShiftRows is folded into where each round's output bytes are stored: column j of a round
   // reads its four bytes in order, and output byte m of the round goes straight to the slot from
-  // which the next round's column reads it (slot i holds state byte kShift[i]).
-  static constexpr int kShift[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
-  static constexpr int kUnshift[16] = {0, 13, 10, 7, 4, 1, 14, 11, 8, 5, 2, 15, 12, 9, 6, 3};
+  // which the next round's column reads it (slot i holds state byte kShiftRows[i]).
   uint32_t s[2][16];
-  for (int i = 0; i < 16; ++i) s[0][i] = block[kShift[i]];
+  for (int i = 0; i < 16; ++i) s[0][i] = block[kShiftRows[i]];
   for (int r = 0; r < kFullRounds; ++r) {
     const uint32_t* in = s[r & 1];
     uint32_t* out = s[(r & 1) ^ 1];
     for (int j = 0; j < 4; ++j) {
       const uint32_t(*ty)[256] = tables.ty_words[r] + 4 * j;
       const uint32_t(*mbl)[256] = tables.mbl_words[r] + 4 * j;
-      const uint8_t(*x)[256] = tables.xor_bytes[r] + 24 * j;
+      const uint8_t(*x)[256] = tables.xor_bytes[r] + kXorTablesPerColumn * j;
       uint32_t column[4];
       ReduceColumn(x, ty[0][in[4 * j]], ty[1][in[4 * j + 1]], ty[2][in[4 * j + 2]],
                    ty[3][in[4 * j + 3]], column);
       ReduceColumn(x, mbl[0][column[0]], mbl[1][column[1]], mbl[2][column[2]], mbl[3][column[3]],
                    column);
 #pragma GCC unroll 4
-      for (int k = 0; k < 4; ++k) out[kUnshift[4 * j + k]] = column[k];
+      for (int k = 0; k < 4; ++k) out[kUnshiftRows.at[4 * j + k]] = column[k];
     }
   }
   const uint32_t* in = s[kFullRounds & 1];

@@ -14,7 +14,7 @@
 
 namespace {
 
-// GXor, GTyboxes, GTboxesLast, GMBL and Nr, compiled exactly as the build's known-answer check
+// GXor, GTyboxes, GTboxesLast and GMBL, compiled exactly as the build's known-answer check
 // compiles them.
 #include "aes_whitebox_embedded_tables.h"
 

@@ -80,7 +80,7 @@ std::string Disagreement(const whitebox::KnownAnswer& answer) {
 std::string InvalidXorEntries() {
   std::string first;
   size_t count = 0;
-  for (int r = 0; r < Nr - 1; ++r) {
+  for (int r = 0; r < kFullRounds; ++r) {
     for (int t = 0; t < 96; ++t) {
       for (int p = 0; p < 16; ++p) {
         for (int q = 0; q < 16; ++q) {

@@ -41,14 +41,14 @@ uint8_t SubByte(uint8_t x) {
   return sbox[x];
 }
 
-std::array<Block, kRounds + 1> ExpandKey(const Key256& key) {
+std::array<Block, kAesRounds + 1> ExpandKey(const Key256& key) {
   constexpr int kNk = 8;
-  uint8_t words[4 * (kRounds + 1)][4];
+  uint8_t words[4 * (kAesRounds + 1)][4];
   for (int i = 0; i < kNk; ++i) {
     for (int b = 0; b < 4; ++b) words[i][b] = key[4 * i + b];
   }
   uint8_t rcon = 1;
-  for (int i = kNk; i < 4 * (kRounds + 1); ++i) {
+  for (int i = kNk; i < 4 * (kAesRounds + 1); ++i) {
     uint8_t t[4] = {words[i - 1][0], words[i - 1][1], words[i - 1][2], words[i - 1][3]};
     if (i % kNk == 0) {
       const uint8_t first = t[0];
@@ -62,8 +62,8 @@ std::array<Block, kRounds + 1> ExpandKey(const Key256& key) {
     }
     for (int b = 0; b < 4; ++b) words[i][b] = words[i - kNk][b] ^ t[b];
   }
-  std::array<Block, kRounds + 1> round_keys{};
-  for (int r = 0; r <= kRounds; ++r) {
+  std::array<Block, kAesRounds + 1> round_keys{};
+  for (int r = 0; r <= kAesRounds; ++r) {
     for (int i = 0; i < 16; ++i) round_keys[r][i] = words[4 * r + i / 4][i % 4];
   }
   return round_keys;
@@ -73,10 +73,10 @@ Block EncryptBlock(const Key256& key, const Block& plaintext) {
   const auto round_keys = ExpandKey(key);
   Block state = plaintext;
   for (int i = 0; i < 16; ++i) state[i] ^= round_keys[0][i];
-  for (int r = 1; r <= kRounds; ++r) {
+  for (int r = 1; r <= kAesRounds; ++r) {
     Block shifted{};
     for (int i = 0; i < 16; ++i) shifted[i] = SubByte(state[kShiftRows[i]]);
-    if (r != kRounds) {
+    if (r != kAesRounds) {
       for (int j = 0; j < 4; ++j) {
         for (int k = 0; k < 4; ++k) {
           uint8_t sum = 0;

@@ -7,12 +7,12 @@
 #include <array>
 #include <cstdint>
 
+#include "aes_whitebox_shape.h"
+
 namespace whitebox {
 
 using Key256 = std::array<uint8_t, 32>;
 using Block = std::array<uint8_t, 16>;
-
-inline constexpr int kRounds = 14;
 
 // The AES S-box.
 uint8_t SubByte(uint8_t x);
@@ -21,13 +21,13 @@ uint8_t SubByte(uint8_t x);
 uint8_t GfMul(uint8_t a, uint8_t b);
 
 // Round keys K_0..K_14 of the FIPS-197 key expansion, each in state (column-major) order.
-std::array<Block, kRounds + 1> ExpandKey(const Key256& key);
+std::array<Block, kAesRounds + 1> ExpandKey(const Key256& key);
 
 // FIPS-197 AES-256 encryption of one block.
 Block EncryptBlock(const Key256& key, const Block& plaintext);
 
-// The ShiftRows permutation: after ShiftRows, state[i] holds what was at kShiftRows[i].
-inline constexpr int kShiftRows[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
+// The ShiftRows permutation of aes_whitebox_shape.h: the network's is AES's.
+using ::kShiftRows;
 
 // The MixColumns matrix: output row k of a column takes kMixColumns[k][i] times input row i.
 inline constexpr uint8_t kMixColumns[4][4] = {

@@ -8,8 +8,6 @@ namespace whitebox {
 
 namespace {
 
-constexpr int kNetworkRounds = kRounds - 1;
-
 std::array<uint8_t, 256> InverseSbox() {
   std::array<uint8_t, 256> inverse{};
   for (int x = 0; x < 256; ++x) inverse[SubByte(static_cast<uint8_t>(x))] = static_cast<uint8_t>(x);
@@ -109,13 +107,13 @@ AuditReport AuditTableSet(const TableSet& tables) {
       report.last_round.push_back(*leak);
     }
   }
-  for (int r = 0; r < kNetworkRounds; ++r) {
+  for (int r = 0; r < kFullRounds; ++r) {
     for (int position = 0; position < 16; ++position) {
       if (auto leak = FindTyboxLeak(tables.tyboxes[r][position], r, position)) {
         report.tyboxes.push_back(*leak);
       }
     }
-    for (int t = 0; t < 96; ++t) {
+    for (int t = 0; t < kXorTablesPerRound; ++t) {
       if (IsPlainXor(tables.xor_tables[r][t])) report.plain_xor.push_back({r, t});
     }
   }
@@ -160,7 +158,7 @@ std::string FormatAuditReport(const AuditReport& report) {
     }
     std::snprintf(line, sizeof line, "LEAK: Xor[%d]: %zu of 96 tables compute plain XOR: ", round,
                   count);
-    text += line + (count == 96 ? std::string("all") : list) + "\n";
+    text += line + (count == kXorTablesPerRound ? std::string("all") : list) + "\n";
   }
   if (report.Passed()) {
     text += "PASS: no trivial key read-out from TboxesLast, Tyboxes or Xor tables succeeds\n";

@@ -27,8 +27,6 @@ namespace whitebox {
 
 namespace {
 
-constexpr int kNetworkRounds = kRounds - 1;
-
 // The random choices for one round and column.
 struct ColumnSecrets {
   Matrix32 mixing;
@@ -41,15 +39,15 @@ struct ColumnSecrets {
 };
 
 struct Secrets {
-  ColumnSecrets columns[kNetworkRounds][4];
+  ColumnSecrets columns[kFullRounds][4];
   // [r][p]: the linear encoding of state byte p leaving round r.
-  Matrix8 byte_encoding[kNetworkRounds][16];
-  Matrix8 byte_decoding[kNetworkRounds][16];
+  Matrix8 byte_encoding[kFullRounds][kStatePositions];
+  Matrix8 byte_decoding[kFullRounds][kStatePositions];
 };
 
 std::unique_ptr<Secrets> DrawSecrets(RandomSource& random) {
   auto secrets = std::make_unique<Secrets>();
-  for (int r = 0; r < kNetworkRounds; ++r) {
+  for (int r = 0; r < kFullRounds; ++r) {
     for (ColumnSecrets& column : secrets->columns[r]) {
       column.mixing = Matrix32::RandomInvertible(random);
       column.mixing_inverse = *column.mixing.Inverse();
@@ -106,7 +104,7 @@ void FillXorTables(const ColumnSecrets& column, uint8_t (*tables)[16][16]) {
   }
 }
 
-using RoundKeys = std::array<Block, kRounds + 1>;
+using RoundKeys = std::array<Block, kAesRounds + 1>;
 
 // The plain value of state byte `source` as round r (> 0) reads it: the encoded byte `x` that round
 // r - 1 left there, with its nibble encodings and its byte encoding undone.
@@ -172,10 +170,10 @@ void FillLastRound(const Secrets& secrets, const RoundKeys& round_keys, TableSet
     const int source = kShiftRows[position];
     for (int x = 0; x < 256; ++x) {
       const uint8_t input =
-          DecodeRoundInput(secrets, kNetworkRounds, source, static_cast<uint8_t>(x));
+          DecodeRoundInput(secrets, kFullRounds, source, static_cast<uint8_t>(x));
       tables.tboxes_last[position][x] = static_cast<uint8_t>(
-          SubByte(static_cast<uint8_t>(input ^ round_keys[kNetworkRounds][source])) ^
-          round_keys[kRounds][position]);
+          SubByte(static_cast<uint8_t>(input ^ round_keys[kFullRounds][source])) ^
+          round_keys[kAesRounds][position]);
     }
   }
 }
@@ -186,7 +184,7 @@ std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource&
   const RoundKeys round_keys = ExpandKey(key);
   const auto secrets = DrawSecrets(random);
   auto tables = std::make_unique<TableSet>();
-  for (int r = 0; r < kNetworkRounds; ++r) {
+  for (int r = 0; r < kFullRounds; ++r) {
     for (int j = 0; j < 4; ++j) {
       FillXorTables(secrets->columns[r][j], tables->xor_tables[r] + 24 * j);
       FillTyTables(*secrets, round_keys, r, j, *tables);

@@ -6,13 +6,13 @@ namespace whitebox {
 
 std::unique_ptr<TableSet> BuildPlainTableSet(const Key256& key) {
   const auto round_keys = ExpandKey(key);
-  Block shifted_keys[kRounds + 1];
-  for (int r = 0; r <= kRounds; ++r) {
+  Block shifted_keys[kAesRounds + 1];
+  for (int r = 0; r <= kAesRounds; ++r) {
     for (int i = 0; i < 16; ++i) shifted_keys[r][i] = round_keys[r][kShiftRows[i]];
   }
   auto tables = std::make_unique<TableSet>();
-  for (int r = 0; r < kRounds - 1; ++r) {
-    for (int t = 0; t < 96; ++t) {
+  for (int r = 0; r < kFullRounds; ++r) {
+    for (int t = 0; t < kXorTablesPerRound; ++t) {
       for (int p = 0; p < 16; ++p) {
         for (int q = 0; q < 16; ++q) tables->xor_tables[r][t][p][q] = static_cast<uint8_t>(p ^ q);
       }
@@ -33,8 +33,8 @@ std::unique_ptr<TableSet> BuildPlainTableSet(const Key256& key) {
   for (int position = 0; position < 16; ++position) {
     for (int x = 0; x < 256; ++x) {
       tables->tboxes_last[position][x] = static_cast<uint8_t>(
-          SubByte(static_cast<uint8_t>(x ^ shifted_keys[kRounds - 1][position])) ^
-          round_keys[kRounds][position]);
+          SubByte(static_cast<uint8_t>(x ^ shifted_keys[kFullRounds][position])) ^
+          round_keys[kAesRounds][position]);
     }
   }
   return tables;

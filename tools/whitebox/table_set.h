@@ -20,10 +20,10 @@ namespace whitebox {
 // position (or, for xor_tables, the table number 24*column + t), then the byte value (or, for
 // xor_tables, the two 4-bit operands). Every xor_tables entry must lie in 0..15.
 struct TableSet {
-  uint8_t xor_tables[13][96][16][16];
-  uint32_t tyboxes[13][16][256];
-  uint8_t tboxes_last[16][256];
-  uint32_t mbl[13][16][256];
+  uint8_t xor_tables[kFullRounds][kXorTablesPerRound][kNibbleValues][kNibbleValues];
+  uint32_t tyboxes[kFullRounds][kStatePositions][kByteValues];
+  uint8_t tboxes_last[kStatePositions][kByteValues];
+  uint32_t mbl[kFullRounds][kStatePositions][kByteValues];
 };
 
 // Table file: xor_tables, tyboxes, tboxes_last, mbl, in that order, each in index order, 32-bit

@@ -272,10 +272,15 @@ int Embed(const Flags& flags) {
   const auto tables = whitebox::DeserializeTableSet(table_bytes);
   const std::string dir = flags.at("output-dir") + "/";
   const bool written =
-      WriteFile(dir + "gxor.inc", Initializer(&tables->xor_tables[0][0][0][0], {13, 96, 16, 16})) &&
-      WriteFile(dir + "gtyboxes.inc", Initializer(&tables->tyboxes[0][0][0], {13, 16, 256})) &&
-      WriteFile(dir + "gtboxeslast.inc", Initializer(&tables->tboxes_last[0][0], {16, 256})) &&
-      WriteFile(dir + "gmbl.inc", Initializer(&tables->mbl[0][0][0], {13, 16, 256})) &&
+      WriteFile(dir + "gxor.inc",
+                Initializer(&tables->xor_tables[0][0][0][0],
+                            {kFullRounds, kXorTablesPerRound, kNibbleValues, kNibbleValues})) &&
+      WriteFile(dir + "gtyboxes.inc", Initializer(&tables->tyboxes[0][0][0],
+                                                  {kFullRounds, kStatePositions, kByteValues})) &&
+      WriteFile(dir + "gtboxeslast.inc",
+                Initializer(&tables->tboxes_last[0][0], {kStatePositions, kByteValues})) &&
+      WriteFile(dir + "gmbl.inc",
+                Initializer(&tables->mbl[0][0][0], {kFullRounds, kStatePositions, kByteValues})) &&
       WriteFile(dir + "distkey.inc", Initializer(key_bytes.data(), {kDistributionKeySize}));
   if (!written) {
     std::fprintf(stderr, "launcher-tablegen: cannot write into %s\n", dir.c_str());
