@@ -28,14 +28,17 @@ bool AttachParentConsole() {
 }
 
 // Makes the console the standard handle `which`, and the C runtime's `stream` too where the
-// runtime allows it (for code that writes through the C runtime).
-void UseConsole(DWORD which, FILE* stream) {
+// runtime allows it (for code that writes through the C runtime). Returns whether `stream` now has
+// a descriptor open on the console. A stream whose descriptor was never opened (some runtimes give
+// it -2) is reopened; one that claims a descriptor is left alone, since closing that descriptor is
+// itself one of the calls that may raise the invalid-parameter handler.
+bool UseConsole(DWORD which, FILE* stream) {
   HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                nullptr);
-  if (console == INVALID_HANDLE_VALUE) return;
+  if (console == INVALID_HANDLE_VALUE) return false;
   SetStdHandle(which, console);
-  if (_fileno(stream) < 0) freopen("CONOUT$", "w", stream);
+  return _fileno(stream) < 0 && freopen("CONOUT$", "w", stream) != nullptr;
 }
 
 }  // namespace
@@ -43,13 +46,16 @@ void UseConsole(DWORD which, FILE* stream) {
 void prepare_standard_output() {
   const bool output_usable = Usable(GetStdHandle(STD_OUTPUT_HANDLE));
   const bool error_usable = Usable(GetStdHandle(STD_ERROR_HANDLE));
+  // The C runtime's standard output has an open descriptor iff the process had a usable handle at
+  // start, or the stream was reopened on the console.
+  bool runtime_output_open = output_usable;
   if (!output_usable && AttachParentConsole()) {
-    UseConsole(STD_OUTPUT_HANDLE, stdout);
+    runtime_output_open = UseConsole(STD_OUTPUT_HANDLE, stdout);
     if (!error_usable) UseConsole(STD_ERROR_HANDLE, stderr);
   }
-  // Text mode would write "\n" as CR LF for code that writes through the C runtime.
-  const int descriptor = _fileno(stdout);
-  if (descriptor >= 0) _setmode(descriptor, _O_BINARY);
+  // Text mode would write "\n" as CR LF for code that writes through the C runtime; _setmode is
+  // called only on an open descriptor.
+  if (runtime_output_open) _setmode(_fileno(stdout), _O_BINARY);
 }
 
 void write_standard_stream(StandardStream stream, const char* bytes, size_t size) {
