@@ -6,18 +6,16 @@ The Java side writes only to stderr (its checks, a CALLS line and a VERDICT line
 process with System.exit; stdout holds the launcher's own trace. Checked: the exit status, the
 trace of a start that reached main, exactly one native trace line per call the Java side counted
 and one refusal line per length from 1 to 100 that is not a multiple of 16, the Java side's
-verdict, no keep-alive line and no checked-JNI warning.
+verdict, no keep-alive line and no checked-JNI warning (the checks of run_scenario.py).
 
     run_launcher.py --launcher PATH --app tarn|lum
 """
 
 import argparse
-import collections
-import re
-import subprocess
+import os
 import sys
 
-TIMEOUT_SECONDS = 90
+import run_scenario
 
 
 def main():
@@ -26,66 +24,18 @@ def main():
     parser.add_argument("--app", required=True, choices=["tarn", "lum"])
     args = parser.parse_args()
 
-    command = [args.launcher, args.app]
-    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            timeout=TIMEOUT_SECONDS)
-    stdout = result.stdout.decode(errors="replace")
-    stderr = result.stderr.decode(errors="replace")
-    lines = stdout.split("\n")
-    failures = []
-
-    if result.returncode != 0:
-        failures.append(f"exit status {result.returncode}, expected 0")
-    start = [args.launcher, f"Entry:: {args.app}", f"Start java application {args.app}",
-             "after dlopenafter dlsymafter createjavavm  Launched JVM",
-             "after initializevmbefore findclassafter findclass  RegisterNatives",
-             "  Initialized Main Method"]
-    position = 0
-    for piece in start:
-        found = stdout.find(piece, position)
-        if found < 0:
-            failures.append(f"stdout lacks, in order: {piece!r}")
-            break
-        position = found + len(piece)
-
-    calls = re.search(r"^CALLS encrypt=(\d+) decrypt=(\d+) key=(\d+)$", stderr, re.MULTILINE)
-    if not calls:
-        failures.append("stderr has no CALLS line")
-    elif "  Initialized Main Method" in lines:
-        encrypt_calls, _, key_calls = (int(g) for g in calls.groups())
-        expected = collections.Counter({"  encrypt in cpp": encrypt_calls,
-                                        "getting encrypted distribution key in cpp": key_calls})
-        for n in range(1, 101):
-            if n % 16:
-                expected[f"    Error - plaintext length ({n}) is not a multiple of 16"] += 1
-        after_main = lines[lines.index("  Initialized Main Method") + 1:]
-        actual = collections.Counter(line for line in after_main if line)
-        if actual != expected:
-            failures.append(f"native lines after main: missing {dict(expected - actual)}, "
-                            f"unexpected {dict(actual - expected)}")
-
-    verdict = f"launcher_agreement_{args.app}"
-    if not re.search(rf"^VERDICT {verdict} ok \(\d+ checks\)$", stderr, re.MULTILINE):
-        failures.append(f"stderr has no 'VERDICT {verdict} ok' line")
-    if re.search(r"^FAIL ", stderr, re.MULTILINE):
-        failures.append("the Java side reported failed checks")
-    if "Main Thread is alive" in stdout:
-        failures.append("main returned to the launcher instead of ending the VM")
-    for name, text in (("stdout", stdout), ("stderr", stderr)):
-        for line in text.split("\n"):
-            if "WARNING" in line:
-                failures.append(f"{name} has a warning: {line!r}")
-
-    if failures:
-        print(f"launcher {args.app}: FAILED")
-        for failure in failures:
-            print("  - " + failure)
-        print("---- command: " + " ".join(command))
-        print("---- stdout:\n" + stdout)
-        print("---- stderr:\n" + stderr)
-        return 1
-    print(f"launcher {args.app}: natives agree with javax.crypto, distribution key as configured")
-    return 0
+    s = run_scenario.Scenario(args)
+    run = s.run_command([args.launcher, args.app], os.getcwd())
+    s.expect_verdict(run, f"launcher_agreement_{args.app}")
+    s.expect_blocks(run, [[args.launcher], [f"Entry:: {args.app}"],
+                          [f"Start java application {args.app}"], run_scenario.LAUNCHED,
+                          run_scenario.MAIN_FOUND])
+    refusals = {f"    Error - plaintext length ({n}) is not a multiple of 16": 1
+                for n in range(1, 101) if n % 16}
+    run_scenario.expect_native_lines_after_main(s, run, refusals)
+    s.expect("Main Thread is alive" not in run.stdout,
+             "main returned to the launcher instead of ending the VM")
+    return s.report(f"launcher {args.app}")
 
 
 if __name__ == "__main__":

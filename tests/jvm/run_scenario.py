@@ -72,11 +72,15 @@ class Scenario:
         ]
 
     def run(self, main_class, encrypt_class, options, jvm=None, kill_after=None):
-        """Runs the host to its end; with `kill_after`, kills it (SIGKILL) as soon as that text has
-        arrived on stdout."""
+        """Runs the host in the class directory to its end; with `kill_after`, kills it (SIGKILL)
+        as soon as that text has arrived on stdout."""
         command = [self.args.host, jvm or self.args.jvm, main_class, encrypt_class] + options
+        return self.run_command(command, self.args.classes, kill_after)
+
+    def run_command(self, command, cwd, kill_after=None):
+        """Runs `command` in `cwd` as `run` runs the host, and records the run."""
         started = time.monotonic()
-        process = subprocess.Popen(command, cwd=self.args.classes, stdout=subprocess.PIPE,
+        process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.PIPE,
                                    stderr=subprocess.PIPE)
         chunks = []  # (seconds since start, stdout bytes so far) as the bytes arrive
         stderr_chunks = []
