@@ -22,6 +22,13 @@ def decode_argument(text):
                   text.encode('utf-8'))
 
 
+def transcript_pattern(expected, program):
+    """A regular expression for the expected text, its placeholders filled in (see above)."""
+    pattern = re.escape(expected)
+    pattern = pattern.replace(re.escape(b'{PROGRAM}'), re.escape(program))
+    return pattern.replace(re.escape(b'{POINTER}'), rb'(?:(?:0x)?[0-9a-fA-F]+|\(nil\))')
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--exe', required=True)
@@ -45,11 +52,8 @@ def main():
 
     with open(options.expect, 'rb') as f:
         expected = f.read()
-    pattern = re.escape(expected)
-    pattern = pattern.replace(re.escape(b'{PROGRAM}'), re.escape(program))
-    pattern = pattern.replace(re.escape(b'{POINTER}'), rb'(?:(?:0x)?[0-9a-fA-F]+|\(nil\))')
     failures = []
-    if not re.fullmatch(pattern, result.stdout, re.DOTALL):
+    if not re.fullmatch(transcript_pattern(expected, program), result.stdout, re.DOTALL):
         failures.append('standard output differs\n--- expected\n%r\n--- actual\n%r'
                         % (expected, result.stdout))
     if options.expect_stderr is not None and not re.fullmatch(

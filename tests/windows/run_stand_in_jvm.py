@@ -31,6 +31,10 @@ import sys
 import tempfile
 import time
 
+# The transcript comparison of the front end's runner: the same placeholders, the same rules.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'frontend'))
+from run_launcher import transcript_pattern  # noqa: E402
+
 TIMEOUT_SECONDS = 120
 # Long enough for the batch evaluation of CFB decryption, and ending in a partial block.
 PLAINTEXT_LENGTH = 8192 + 5
@@ -68,7 +72,7 @@ def check_openssl(openssl):
         raise SystemExit('%s does not reproduce the SP 800-38A CFB128-AES256 example' % openssl)
 
 
-def write_expectations(path, options, catalogue, ending):
+def write_expectations(path, options, ending):
     with open(options.catalogue, 'rb') as f:
         app = json.loads(f.read().decode('utf-8'))
     with open(options.distribution_key, 'rb') as f:
@@ -97,7 +101,7 @@ def make_application_folder(parent, options, ending):
     shutil.copy(options.exe, os.path.join(folder, 'launcher.exe'))
     client = os.path.join(folder, 'jre', 'bin', 'client')
     shutil.copy(options.jvm, os.path.join(client, 'jvm.dll'))
-    write_expectations(os.path.join(client, 'stand-in-jvm.txt'), options, options.catalogue,
+    write_expectations(os.path.join(client, 'stand-in-jvm.txt'), options,
                        ending)
     return folder
 
@@ -124,12 +128,6 @@ def read_output(process, stop_marker):
         if stop_marker is not None and not stopped and stop_marker in output:
             process.kill()
             stopped = True
-
-
-def transcript_pattern(expected, program):
-    pattern = re.escape(expected)
-    pattern = pattern.replace(re.escape(b'{PROGRAM}'), re.escape(program))
-    return pattern.replace(re.escape(b'{POINTER}'), rb'(?:(?:0x)?[0-9a-fA-F]+|\(nil\))')
 
 
 def compare(output, expected, program, keep_alive_lines):
@@ -207,7 +205,7 @@ def main():
     exits = options.status is not None
     folder = make_application_folder(options.work_dir, options, ending)
     exe = os.path.join(folder, 'launcher.exe')
-    program = b'Z:' + exe.encode().replace(b'/', b'\\')
+    program = windows_path(exe).encode()
     if options.detached:
         return run_detached(options, folder, exe)
     with tempfile.TemporaryFile() as stderr:
