@@ -24,10 +24,10 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,16 +59,18 @@ int UsageError(const std::string& reason) {
 struct AcceptedFlag {
   const char* name;
   bool takes_value;
+  bool required;
 };
 
 // Flag name without its dashes -> value ("" for a flag without one).
 using Flags = std::map<std::string, std::string>;
 
-// Reads argv[2..argc) as flags of `accepted`. Every argument must be a flag of the command, none
-// may appear twice, and a flag that takes a value must be followed by one that does not itself
-// start with "--" (so a forgotten value is never mistaken for the next flag). Returns the reason
-// for the first violation, empty when the whole command line fits.
-std::string ParseFlags(int argc, char** argv, std::initializer_list<AcceptedFlag> accepted,
+// Reads argv[2..argc) as flags of `accepted`, those of command argv[1]. Every argument must be a
+// flag of the command, none may appear twice, a flag that takes a value must be followed by one
+// that does not itself start with "--" (so a forgotten value is never mistaken for the next flag),
+// and every required flag must be there. Returns the reason for the first violation, empty when
+// the whole command line fits.
+std::string ParseFlags(int argc, char** argv, const std::vector<AcceptedFlag>& accepted,
                        Flags& flags) {
   for (int i = 2; i < argc; ++i) {
     const std::string argument = argv[i];
@@ -90,14 +92,10 @@ std::string ParseFlags(int argc, char** argv, std::initializer_list<AcceptedFlag
     }
     flags[flag->name] = argv[++i];
   }
-  return "";
-}
-
-// The reason a command lacks one of `required`, empty if it has them all.
-std::string MissingFlag(const char* command, const Flags& flags,
-                        std::initializer_list<const char*> required) {
-  for (const char* name : required) {
-    if (!flags.count(name)) return std::string(command) + " needs --" + name;
+  for (const AcceptedFlag& flag : accepted) {
+    if (flag.required && !flags.count(flag.name)) {
+      return std::string(argv[1]) + " needs --" + flag.name;
+    }
   }
   return "";
 }
@@ -113,6 +111,13 @@ bool WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   return static_cast<bool>(out);
+}
+
+// WriteFile, saying on standard error when it fails.
+bool WriteOrReport(const std::string& path, const std::string& text) {
+  if (WriteFile(path, text)) return true;
+  std::fprintf(stderr, "launcher-tablegen: cannot write %s\n", path.c_str());
+  return false;
 }
 
 // Writes `values` as nested brace lists of the given dimensions (outermost first).
@@ -150,23 +155,30 @@ std::unique_ptr<whitebox::RandomSource> RandomFor(const Flags& flags) {
   return std::make_unique<whitebox::SystemRandom>();
 }
 
+// Known answers for `key` in the file `path`; false after a message on standard error when the
+// random source fails or the file cannot be written.
 bool WriteKnownAnswers(const std::string& path, const whitebox::Key256& key,
                        whitebox::RandomSource& random) {
-  if (!WriteFile(path, whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(key, random)))) {
-    std::fprintf(stderr, "launcher-tablegen: cannot write %s\n", path.c_str());
+  std::string text;
+  try {
+    text = whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(key, random));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
     return false;
   }
-  return true;
+  return WriteOrReport(path, text);
+}
+
+// The --key flag's key; nothing after a message on standard error when it is not one.
+std::optional<whitebox::Key256> KeyFlag(const Flags& flags) {
+  auto key = whitebox::ParseKeyHex(flags.at("key"));
+  if (!key) std::fprintf(stderr, "launcher-tablegen: the key must be 64 hexadecimal digits\n");
+  return key;
 }
 
 int Generate(const Flags& flags) {
-  const std::string missing = MissingFlag("generate", flags, {"key", "output"});
-  if (!missing.empty()) return UsageError(missing);
-  const auto key = whitebox::ParseKeyHex(flags.at("key"));
-  if (!key) {
-    std::fprintf(stderr, "launcher-tablegen: the key must be 64 hexadecimal digits\n");
-    return 1;
-  }
+  const auto key = KeyFlag(flags);
+  if (!key) return 1;
   const std::string name = flags.count("construction") ? flags.at("construction") : "hardened";
   const auto construction = whitebox::ParseConstruction(name);
   if (!construction) {
@@ -184,17 +196,9 @@ int Generate(const Flags& flags) {
   }
   const auto built = std::chrono::steady_clock::now();
   const auto bytes = whitebox::SerializeTableSet(*tables);
-  if (!WriteFile(flags.at("output"), std::string(bytes.begin(), bytes.end()))) {
-    std::fprintf(stderr, "launcher-tablegen: cannot write %s\n", flags.at("output").c_str());
-    return 1;
-  }
-  try {
-    if (flags.count("known-answers") &&
-        !WriteKnownAnswers(flags.at("known-answers"), *key, *random)) {
-      return 1;
-    }
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
+  if (!WriteOrReport(flags.at("output"), std::string(bytes.begin(), bytes.end()))) return 1;
+  if (flags.count("known-answers") &&
+      !WriteKnownAnswers(flags.at("known-answers"), *key, *random)) {
     return 1;
   }
   if (flags.count("verbose")) {
@@ -214,19 +218,9 @@ int Generate(const Flags& flags) {
 }
 
 int KnownAnswers(const Flags& flags) {
-  const std::string missing = MissingFlag("known-answers", flags, {"key", "output"});
-  if (!missing.empty()) return UsageError(missing);
-  const auto key = whitebox::ParseKeyHex(flags.at("key"));
-  if (!key) {
-    std::fprintf(stderr, "launcher-tablegen: the key must be 64 hexadecimal digits\n");
-    return 1;
-  }
-  try {
-    return WriteKnownAnswers(flags.at("output"), *key, *RandomFor(flags)) ? 0 : 1;
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
-    return 1;
-  }
+  const auto key = KeyFlag(flags);
+  if (!key) return 1;
+  return WriteKnownAnswers(flags.at("output"), *key, *RandomFor(flags)) ? 0 : 1;
 }
 
 int Audit(const std::string& path) {
@@ -260,9 +254,6 @@ bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& b
 }
 
 int Embed(const Flags& flags) {
-  const std::string missing =
-      MissingFlag("embed", flags, {"tables", "distribution-key", "output-dir"});
-  if (!missing.empty()) return UsageError(missing);
   std::vector<uint8_t> table_bytes;
   std::vector<uint8_t> key_bytes;
   if (!ReadSized(flags.at("tables"), whitebox::kTableFileSize, table_bytes) ||
@@ -301,27 +292,33 @@ int main(int argc, char** argv) {
     }
     return Audit(argv[2]);
   }
-  Flags flags;
-  std::string error;
-  if (command == "generate") {
-    error = ParseFlags(argc, argv,
-                       {{"key", true},
-                        {"construction", true},
-                        {"seed", true},
-                        {"known-answers", true},
-                        {"verbose", false},
-                        {"output", true}},
-                       flags);
-    return error.empty() ? Generate(flags) : UsageError(error);
-  }
-  if (command == "known-answers") {
-    error = ParseFlags(argc, argv, {{"key", true}, {"seed", true}, {"output", true}}, flags);
-    return error.empty() ? KnownAnswers(flags) : UsageError(error);
-  }
-  if (command == "embed") {
-    error = ParseFlags(argc, argv,
-                       {{"tables", true}, {"distribution-key", true}, {"output-dir", true}}, flags);
-    return error.empty() ? Embed(flags) : UsageError(error);
+  // The commands with flags, each with the flags it accepts.
+  struct FlagCommand {
+    const char* name;
+    std::vector<AcceptedFlag> accepted;
+    int (*run)(const Flags&);
+  };
+  const FlagCommand commands[] = {
+      {"generate",
+       {{"key", true, true},
+        {"construction", true, false},
+        {"seed", true, false},
+        {"known-answers", true, false},
+        {"verbose", false, false},
+        {"output", true, true}},
+       Generate},
+      {"known-answers",
+       {{"key", true, true}, {"seed", true, false}, {"output", true, true}},
+       KnownAnswers},
+      {"embed",
+       {{"tables", true, true}, {"distribution-key", true, true}, {"output-dir", true, true}},
+       Embed},
+  };
+  for (const FlagCommand& candidate : commands) {
+    if (command != candidate.name) continue;
+    Flags flags;
+    const std::string error = ParseFlags(argc, argv, candidate.accepted, flags);
+    return error.empty() ? candidate.run(flags) : UsageError(error);
   }
   return UsageError("unknown command '" + command + "'");
 }
