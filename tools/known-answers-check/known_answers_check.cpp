@@ -81,9 +81,9 @@ std::string InvalidXorEntries() {
   std::string first;
   size_t count = 0;
   for (int r = 0; r < kFullRounds; ++r) {
-    for (int t = 0; t < 96; ++t) {
-      for (int p = 0; p < 16; ++p) {
-        for (int q = 0; q < 16; ++q) {
+    for (int t = 0; t < kXorTablesPerRound; ++t) {
+      for (int p = 0; p < kNibbleValues; ++p) {
+        for (int q = 0; q < kNibbleValues; ++q) {
           if (GXor[r][t][p][q] <= 15) continue;
           if (++count == 1) {
             first = "Xor[" + std::to_string(r) + "][" + std::to_string(t) + "][" +

@@ -60,16 +60,6 @@ bool IsPlainXor(const uint8_t (&table)[16][16]) {
   return true;
 }
 
-std::string Hex(const uint8_t* bytes, size_t length) {
-  std::string text;
-  char digits[3];
-  for (size_t i = 0; i < length; ++i) {
-    std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
-    text += digits;
-  }
-  return text;
-}
-
 }  // namespace
 
 Key256 KeyFromLastRoundKeys(const Block& round_key13, const Block& round_key14) {
@@ -140,7 +130,7 @@ std::string FormatAuditReport(const AuditReport& report) {
   }
   if (report.recovered_key) {
     text += "LEAK: AES-256 key rebuilt from TboxesLast: " +
-            Hex(report.recovered_key->data(), report.recovered_key->size()) + "\n";
+            HexDigits(report.recovered_key->data(), report.recovered_key->size()) + "\n";
   }
   for (const TyboxLeak& leak : report.tyboxes) {
     std::snprintf(line, sizeof line, "LEAK: Tyboxes[%d][%d] byte %d = 0x%02x * S(x ^ 0x%02x)\n",

@@ -169,8 +169,7 @@ void FillLastRound(const Secrets& secrets, const RoundKeys& round_keys, TableSet
   for (int position = 0; position < 16; ++position) {
     const int source = kShiftRows[position];
     for (int x = 0; x < 256; ++x) {
-      const uint8_t input =
-          DecodeRoundInput(secrets, kFullRounds, source, static_cast<uint8_t>(x));
+      const uint8_t input = DecodeRoundInput(secrets, kFullRounds, source, static_cast<uint8_t>(x));
       tables.tboxes_last[position][x] = static_cast<uint8_t>(
           SubByte(static_cast<uint8_t>(input ^ round_keys[kFullRounds][source])) ^
           round_keys[kAesRounds][position]);
@@ -186,7 +185,7 @@ std::unique_ptr<TableSet> BuildHardenedTableSet(const Key256& key, RandomSource&
   auto tables = std::make_unique<TableSet>();
   for (int r = 0; r < kFullRounds; ++r) {
     for (int j = 0; j < 4; ++j) {
-      FillXorTables(secrets->columns[r][j], tables->xor_tables[r] + 24 * j);
+      FillXorTables(secrets->columns[r][j], tables->xor_tables[r] + kXorTablesPerColumn * j);
       FillTyTables(*secrets, round_keys, r, j, *tables);
       FillMblTables(*secrets, r, j, *tables);
     }

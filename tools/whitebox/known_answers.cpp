@@ -4,32 +4,19 @@
 #include <optional>
 #include <utility>
 
+#include "table_set.h"
+
 namespace whitebox {
 
 namespace {
 
 constexpr std::string_view kEmptyText = "-";
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // The bytes of `field` ("-" for none); nullopt unless it is an even number of hexadecimal digits.
 std::optional<std::vector<uint8_t>> ParseHexField(std::string_view field) {
   if (field == kEmptyText) return std::vector<uint8_t>{};
-  if (field.empty() || field.size() % 2 != 0) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  bytes.reserve(field.size() / 2);
-  for (size_t i = 0; i < field.size(); i += 2) {
-    const int high = HexDigit(field[i]);
-    const int low = HexDigit(field[i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
-  }
-  return bytes;
+  if (field.empty()) return std::nullopt;
+  return ParseHexBytes(field);
 }
 
 std::vector<std::string_view> SplitOnSpaces(std::string_view line) {
@@ -97,15 +84,7 @@ std::vector<KnownAnswer> MakeKnownAnswers(const Key256& key, RandomSource& rando
 }
 
 std::string HexText(const uint8_t* bytes, size_t length) {
-  if (length == 0) return std::string(kEmptyText);
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(2 * length);
-  for (size_t i = 0; i < length; ++i) {
-    text.push_back(kDigits[bytes[i] >> 4]);
-    text.push_back(kDigits[bytes[i] & 15]);
-  }
-  return text;
+  return length == 0 ? std::string(kEmptyText) : HexDigits(bytes, length);
 }
 
 std::string FormatKnownAnswers(const std::vector<KnownAnswer>& answers) {

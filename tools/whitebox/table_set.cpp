@@ -1,5 +1,6 @@
 #include "table_set.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace whitebox {
@@ -60,15 +61,36 @@ std::unique_ptr<TableSet> DeserializeTableSet(const std::vector<uint8_t>& bytes)
 }
 
 std::optional<Key256> ParseKeyHex(std::string_view hex) {
-  if (hex.size() != 64) return std::nullopt;
+  if (hex.size() != 2 * sizeof(Key256)) return std::nullopt;
+  const auto bytes = ParseHexBytes(hex);
+  if (!bytes) return std::nullopt;
   Key256 key{};
-  for (size_t i = 0; i < 32; ++i) {
-    const int high = HexDigit(hex[2 * i]);
-    const int low = HexDigit(hex[2 * i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    key[i] = static_cast<uint8_t>(high << 4 | low);
-  }
+  std::copy(bytes->begin(), bytes->end(), key.begin());
   return key;
+}
+
+std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view hex) {
+  if (hex.size() % 2 != 0) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  bytes.reserve(hex.size() / 2);
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const int high = HexDigit(hex[i]);
+    const int low = HexDigit(hex[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
+  }
+  return bytes;
+}
+
+std::string HexDigits(const uint8_t* bytes, size_t length) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(2 * length);
+  for (size_t i = 0; i < length; ++i) {
+    text.push_back(kDigits[bytes[i] >> 4]);
+    text.push_back(kDigits[bytes[i] & 15]);
+  }
+  return text;
 }
 
 std::optional<Construction> ParseConstruction(std::string_view name) {
