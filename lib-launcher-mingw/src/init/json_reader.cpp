@@ -446,8 +446,7 @@ bool Reader::enter_skipped_container(std::string& open, bool& value_due) {
   return close == ']' || read_skipped_key();
 }
 
-bool Reader::leave_skipped_containers(std::string& open, bool& value_due) {
-  value_due = false;
+bool Reader::leave_skipped_containers(std::string& open) {
   while (!open.empty()) {
     skip_whitespace();
     const char close = open.back();
@@ -457,7 +456,6 @@ bool Reader::leave_skipped_containers(std::string& open, bool& value_due) {
       open.pop_back();
     } else if (peek() == ',') {
       ++pos_;
-      value_due = true;
       return close == ']' || read_skipped_key();
     } else {
       return fail_at_next_byte(close == ']' ? kExpectedCommaOrBracket : kExpectedCommaOrBrace);
@@ -481,8 +479,8 @@ bool Reader::skip_value() {
     } else if (!skip_scalar()) {
       return false;
     }
-    if (!leave_skipped_containers(open, value_due)) return false;
-    if (!value_due) return true;
+    if (!leave_skipped_containers(open)) return false;
+    if (open.empty()) return true;
   }
 }
 

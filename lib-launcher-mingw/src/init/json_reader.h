@@ -144,9 +144,10 @@ class Reader {
   // is set, its bracket pushed on `open`, and an object's first key read.
   bool enter_skipped_container(std::string& open, bool& value_due);
   // After a complete value: leaves every open container that ends here,
-  // until one continues with a comma (`value_due` set, its next key read if
-  // it is an object) or none is left open (`value_due` clear).
-  bool leave_skipped_containers(std::string& open, bool& value_due);
+  // until one continues with a comma (its next value is then due, and an
+  // object's next key read) or none is left open. So on success a value is
+  // due iff `open` is not empty.
+  bool leave_skipped_containers(std::string& open);
   // The key and colon of a member of an object being skipped, whitespace
   // before them included.
   bool read_skipped_key();
