@@ -4,6 +4,8 @@
 #ifndef LAUNCHER_TESTS_SUPPORT_SP800_38A_VECTORS_H_
 #define LAUNCHER_TESTS_SUPPORT_SP800_38A_VECTORS_H_
 
+#include <gtest/gtest.h>
+
 #include "aes_whitebox.h"
 #include "network_reference.h"
 
@@ -42,6 +44,17 @@ inline const Sp800_38aVector kSp800_38aCtr = {
 
 inline const Sp800_38aVector* const kSp800_38aVectors[] = {&kSp800_38aCfb, &kSp800_38aOfb,
                                                            &kSp800_38aCtr};
+
+// Expects the loaded cipher to encrypt the example plaintext to `vector`'s ciphertext in its mode,
+// and to decrypt that back to the plaintext.
+inline void ExpectSp800_38aVector(const Sp800_38aVector& vector) {
+  SCOPED_TRACE(vector.mode);
+  const auto plaintext = Hex(kSp800_38aPlaintext);
+  const auto iv = Hex(vector.iv);
+  const auto ciphertext = Hex(vector.ciphertext);
+  EXPECT_EQ(RunMode(vector.encrypt, iv, plaintext), ciphertext);
+  EXPECT_EQ(RunMode(vector.decrypt, iv, ciphertext), plaintext);
+}
 
 }  // namespace testing_support
 
