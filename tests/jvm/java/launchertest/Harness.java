@@ -4,7 +4,6 @@ import java.nio.ByteBuffer;
 import java.util.Arrays;
 import java.util.HexFormat;
 import java.util.concurrent.atomic.AtomicInteger;
-import javax.crypto.Cipher;
 import launchersupport.JceAes;
 
 /**
@@ -86,9 +85,7 @@ final class Harness {
   /** AES-256/CFB-128 under key() by the platform's provider: the independent reference. */
   static byte[] javaxCfb(int mode, byte[] iv, byte[] data) {
     try {
-      Cipher cipher = Cipher.getInstance("AES/CFB/NoPadding");
-      cipher.init(mode, JceAes.key(key()), JceAes.iv(iv, 0));
-      return cipher.doFinal(data);
+      return JceAes.cfb(mode, key(), iv, data);
     } catch (java.security.GeneralSecurityException e) {
       throw new IllegalStateException(e);
     }

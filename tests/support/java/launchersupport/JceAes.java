@@ -3,6 +3,7 @@ package launchersupport;
 import java.io.IOException;
 import java.security.AlgorithmParameters;
 import java.security.GeneralSecurityException;
+import javax.crypto.Cipher;
 import javax.crypto.SecretKey;
 
 /**
@@ -31,6 +32,17 @@ public final class JceAes {
       throw new GeneralSecurityException("AES parameters rejected a 16-byte IV", e);
     }
     return parameters;
+  }
+
+  /**
+   * AES/CFB-128 of {@code data} by the platform's provider, under {@code key} from the 16-byte IV
+   * {@code iv}; {@code mode} is {@link Cipher#ENCRYPT_MODE} or {@link Cipher#DECRYPT_MODE}.
+   */
+  public static byte[] cfb(int mode, byte[] key, byte[] iv, byte[] data)
+      throws GeneralSecurityException {
+    Cipher cipher = Cipher.getInstance("AES/CFB/NoPadding");
+    cipher.init(mode, key(key), iv(iv, 0));
+    return cipher.doFinal(data);
   }
 
   private record RawKey(byte[] bytes) implements SecretKey {

@@ -52,10 +52,8 @@ public final class CryptoTour {
         iv.get(0, ivBytes);
         byte[] expected;
         try {
-            Cipher cipher = Cipher.getInstance("AES/CFB/NoPadding");
-            cipher.init(Cipher.ENCRYPT_MODE, JceAes.key(HexFormat.of().parseHex(keyHex)),
-                    JceAes.iv(ivBytes, 0));
-            expected = cipher.doFinal(message);
+            expected = JceAes.cfb(Cipher.ENCRYPT_MODE, HexFormat.of().parseHex(keyHex), ivBytes,
+                    message);
         } catch (GeneralSecurityException | IllegalArgumentException e) {
             say(app, "javax.crypto could not encrypt: " + e);
             return false;
