@@ -138,3 +138,21 @@ else()
     "  (-DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=NONE builds without the check: never for a build that\n"
     "  ships).")
 endif()
+
+# launcher_embed_deployment_data(<out-var> TABLES <file> DISTRIBUTION_KEY <file> DIR <dir>)
+# A build rule that turns a table file and a distribution key into the initializer fragments the
+# launcher's table source includes (launcher-tablegen embed), written into <dir>; <out-var>
+# receives the fragments' paths. Used for the launcher's own data and for the build's tests of it.
+function(launcher_embed_deployment_data out)
+  cmake_parse_arguments(ARG "" "TABLES;DISTRIBUTION_KEY;DIR" "" ${ARGN})
+  set(fragments ${ARG_DIR}/gxor.inc ${ARG_DIR}/gtyboxes.inc ${ARG_DIR}/gtboxeslast.inc
+                ${ARG_DIR}/gmbl.inc ${ARG_DIR}/distkey.inc)
+  add_custom_command(
+    OUTPUT ${fragments}
+    COMMAND ${LAUNCHER_TABLEGEN} embed --tables ${ARG_TABLES}
+            --distribution-key ${ARG_DISTRIBUTION_KEY} --output-dir ${ARG_DIR}
+    DEPENDS ${ARG_TABLES} ${ARG_DISTRIBUTION_KEY} ${LAUNCHER_HOST_TOOLS_TARGET}
+    COMMENT "Embedding the white-box table set and distribution key into ${ARG_DIR}"
+    VERBATIM)
+  set(${out} ${fragments} PARENT_SCOPE)
+endfunction()
