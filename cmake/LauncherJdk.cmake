@@ -30,21 +30,18 @@ include_guard(GLOBAL)
 set(LAUNCHER_JDK "" CACHE PATH "JDK whose jni.h and javac the build uses (empty: search)")
 set(LAUNCHER_JRE "" CACHE PATH
     "Java runtime whose libjvm tests, benchmarks and demo run (empty: search)")
+# A 32-bit build runs the client VM, as the shipped catalogue starts; Debian's directory names end
+# in the package architecture.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(_launcher_default_variant client)
+  set(_launcher_debian_arch i386)
 else()
   set(_launcher_default_variant server)
+  set(_launcher_debian_arch amd64)
 endif()
 set(LAUNCHER_JVM_VARIANT ${_launcher_default_variant} CACHE STRING
     "VM of the Java runtime that runs (client or server)")
 set_property(CACHE LAUNCHER_JVM_VARIANT PROPERTY STRINGS client server)
-
-# Debian's directory names end in the package architecture.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(_launcher_debian_arch i386)
-else()
-  set(_launcher_debian_arch amd64)
-endif()
 
 # The JDK: its home is where bin/javac and include/jni.h live.
 set(_launcher_jdk_hints ${LAUNCHER_JDK} $ENV{JAVA_HOME})

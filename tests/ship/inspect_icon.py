@@ -11,6 +11,7 @@ opaque centre), so an icon drawn empty or fully opaque is refused.
 usage: inspect_icon.py EXE ICON [--sizes 16,32,48,256] [--drawn]
 """
 import argparse
+import functools
 import struct
 import sys
 import zlib
@@ -64,6 +65,7 @@ def group_entries(data):
     return entries
 
 
+@functools.lru_cache(maxsize=None)  # each image is asked for several pixels
 def png_rgba(data):
     """(width, height, rows of RGBA bytes) of an 8-bit RGBA, non-interlaced PNG."""
     width, height, depth, colour, _, _, interlace = struct.unpack_from('>IIBBBBB', data, 16)
