@@ -83,6 +83,19 @@ bool magnitude_overflows(std::string_view number) {
   return leading_exponent + exponent >= 0;
 }
 
+// For `digits`, the exponent digits of a JSON number after any sign, read one
+// at a time into a signed 32-bit magnitude: how many were read when it
+// stopped fitting (counting the digit that overflowed it), or 0 if it fits.
+std::size_t exponent_digits_until_overflow(std::string_view digits) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  std::int64_t magnitude = 0;
+  for (std::size_t k = 0; k < digits.size(); ++k) {
+    magnitude = magnitude * 10 + (digits[k] - '0');
+    if (magnitude > kMax) return k + 1;
+  }
+  return 0;
+}
+
 // For `written`, a number without fraction or exponent: true iff it is an
 // integer that Number can hold as one, which is then stored in `out`.
 bool to_integer(std::string_view written, Number& out) {
@@ -132,11 +145,11 @@ Error error_at(std::string_view text, std::size_t end, std::string_view message)
 }
 
 std::string format_double(double value) {
-  if (value == 0) return std::signbit(value) ? "-0.0" : "0.0";
-
+  // The shortest round-trip digits come as "[-]d[.ddd]e(+|-)XX"; they are
+  // then placed around the decimal point.
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-  std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));  // "[-]d[.ddd]e(+|-)XX"
+  std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
   std::string out;
   if (s.front() == '-') {
     out.push_back('-');
@@ -152,31 +165,21 @@ std::string format_double(double value) {
   std::from_chars(exp_text.data(), exp_text.data() + exp_text.size(), exponent);
   if (exp_negative) exponent = -exponent;
 
-  if (exponent >= -4 && exponent < 16) {
-    if (exponent >= 0) {
-      const std::size_t int_len = static_cast<std::size_t>(exponent) + 1;
-      if (digits.size() <= int_len) {
-        out += digits;
-        out.append(int_len - digits.size(), '0');
-        out += ".0";
-      } else {
-        out += digits.substr(0, int_len);
-        out += '.';
-        out += digits.substr(int_len);
-      }
-    } else {
-      out += "0.";
-      out.append(static_cast<std::size_t>(-exponent - 1), '0');
-      out += digits;
-    }
+  if (exponent < 0) {
+    out += "0.";
+    out.append(static_cast<std::size_t>(-exponent - 1), '0');
+    out += digits;
   } else {
-    out += digits.front();
-    if (digits.size() > 1) {
+    const std::size_t int_len = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= int_len) {
+      out += digits;
+      out.append(int_len - digits.size(), '0');
+      out += ".0";
+    } else {
+      out += digits.substr(0, int_len);
       out += '.';
-      out += digits.substr(1);
+      out += digits.substr(int_len);
     }
-    out += 'e';
-    out += std::to_string(exponent);
   }
   return out;
 }
@@ -368,11 +371,30 @@ bool Reader::scan_number(bool& floating) {
 }
 
 bool Reader::convert_floating(std::string_view written, Number& out) {
+  const double zero = written.front() == '-' ? -0.0 : 0.0;
+  const std::size_t e = written.find_first_of("eE");
+  if (e != std::string_view::npos) {
+    std::string_view exponent = written.substr(e + 1);
+    const bool exponent_negative = exponent.front() == '-';
+    if (exponent_negative || exponent.front() == '+') exponent.remove_prefix(1);
+    const std::size_t read = exponent_digits_until_overflow(exponent);
+    if (read != 0) {
+      // Such an exponent leaves only infinity or zero; infinity is refused
+      // where the exponent overflowed, so digits after that are never read.
+      const bool zero_significand =
+          written.substr(0, e).find_first_of("123456789") == std::string_view::npos;
+      if (!zero_significand && !exponent_negative) {
+        return fail_at(pos_ - exponent.size() + read, kNumberOutOfRange);
+      }
+      out = Number{Number::Kind::floating, 0, 0, zero};
+      return true;
+    }
+  }
   double value = 0;
   const auto res = std::from_chars(written.data(), written.data() + written.size(), value);
   if (res.ec == std::errc::result_out_of_range) {
     if (magnitude_overflows(written)) return fail_here(kNumberOutOfRange);
-    value = written.front() == '-' ? -0.0 : 0.0;
+    value = zero;
   }
   out = Number{Number::Kind::floating, 0, 0, value};
   return true;

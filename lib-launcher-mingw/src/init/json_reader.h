@@ -10,6 +10,8 @@
 //  - an unexpected end of text: end = text.size();
 //  - a scalar value (string, number, literal) of the wrong type or value: just
 //    past its last byte;
+//  - a number out of range: just past its last byte, or just past the
+//    exponent digit that overflowed (see Reader::read_number);
 //  - an array or object of the wrong type: just before its opening bracket,
 //    so the whitespace before it counts and the bracket does not (a bracket
 //    that begins a line reports column 0 of that line).
@@ -54,10 +56,9 @@ enum class StringMode {
 };
 
 // Formats `value` the way error messages show floating point numbers: the
-// shortest digits that read back as the same double; positional with at
-// least one fractional digit when 1e-4 <= |value| < 1e16 or value is zero
-// ("97.0", "1000.0", "0.0001", "-0.0"), otherwise scientific with a bare
-// exponent ("1e16", "1.5e300", "1e-5", "1.8446744073709552e19").
+// shortest digits that read back as the same double, written out in full
+// with no exponent at any magnitude, and ".0" appended when that leaves no
+// decimal point ("97.0", "-0.0", "0.0000001", "18446744073709552000.0").
 // REQUIRES: value is finite.
 std::string format_double(double value);
 
@@ -87,9 +88,14 @@ class Reader {
   // is null.
   bool read_string(std::string* out, StringMode mode);
 
-  // Reads a number. REQUIRES: peek() is '-' or a digit. Fails with "number
-  // out of range" iff its magnitude is too large for a double (one too small
-  // reads as a zero of its sign).
+  // Reads a number. REQUIRES: peek() is '-' or a digit. An exponent is read
+  // digit by digit as a signed 32-bit magnitude; once it no longer fits, it
+  // alone decides the value: with a positive exponent and a significand that
+  // has a non-zero digit the read fails with "number out of range" just past
+  // the digit that overflowed, digits still following; otherwise the value
+  // is a zero of the number's sign. With an exponent that fits, the read
+  // fails with "number out of range" just past the number iff its magnitude
+  // is too large for a double (one too small reads as a zero of its sign).
   bool read_number(Number& out);
 
   // Skips one complete value of any type and depth, checking its syntax
@@ -133,7 +139,8 @@ class Reader {
   bool scan_number(bool& floating);
   bool scan_digits();
   // Converts `written`, a whole number as scan_number accepted it, to a
-  // double into `out`. The cursor must still be just past it.
+  // double into `out`, with read_number's range rules. The cursor must still
+  // be just past it.
   bool convert_floating(std::string_view written, Number& out);
 
   // Steps of skip_value. `open` holds the closing bracket of every container
