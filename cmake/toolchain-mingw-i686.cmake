@@ -2,5 +2,6 @@
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(LAUNCHER_MINGW_TRIPLE i686-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
-# 32-bit Windows programs run on this Linux host under 32-bit wine, so the tests can run too.
+# 32-bit Windows programs run under 32-bit wine where this machine executes 32-bit x86 code
+# (TargetExecution.cmake decides); the build itself never runs them.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine32-run.sh)

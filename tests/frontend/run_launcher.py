@@ -35,6 +35,8 @@ def main():
     parser.add_argument('--expect', required=True, help='file holding the expected output')
     parser.add_argument('--status', type=int, required=True, help='expected exit status')
     parser.add_argument('--wine', help='wine launcher script; runs the program under it')
+    parser.add_argument('--emulator', help='runs the program under it (qemu-i386); the program '
+                        'sees its path unchanged')
     parser.add_argument('--cwd', default=None)
     parser.add_argument('--expect-stderr', help='regular expression the whole standard error must '
                         'match')
@@ -47,6 +49,8 @@ def main():
     if options.wine:
         command = [options.wine.encode()] + command
         program = b'Z:' + exe.encode().replace(b'/', b'\\')
+    elif options.emulator:
+        command = [options.emulator.encode()] + command
     result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                             cwd=options.cwd, timeout=120)
 

@@ -1,7 +1,7 @@
 # What launcher.exe tells a user who cannot see why it did not start: the loader's reason on
 # standard error, and the trace without standard handles or on the terminal that started it.
-# Included by this folder's CMakeLists.txt where wine runs the target's programs; uses its
-# installation folders (_installs, _client) and its runner (_run, _expected).
+# Included by this folder's CMakeLists.txt; uses its installation folders (_installs, _client), its
+# runners (_run, _wine: a skip command where the target's programs cannot run) and _expected.
 
 # The loader's reason follows the unchanged trace on standard error, as the system error code and
 # message, e.g. for a jvm.dll whose own dependency is missing.
@@ -51,6 +51,10 @@ file(MAKE_DIRECTORY ${_reports})
 # must match EXPECT, and the file SEEN, which the command writes, SEEN_EXPECT.
 function(launcher_detached_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "REPORT;EXPECT;SEEN;SEEN_EXPECT" "COMMAND")
+  if(NOT LAUNCHER_TARGET_RUNS)
+    add_test(NAME ${name} COMMAND ${_wine})
+    return()
+  endif()
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR} -DSTARTER=${_starter}
             -DREPORT=${_reports}/${arg_REPORT} "-DEXPECT=${arg_EXPECT}" "-DCOMMAND=${arg_COMMAND}"
@@ -69,9 +73,13 @@ launcher_detached_test(launcher_without_standard_handles_broken_catalogue REPORT
 
 # From a terminal (a pseudo-terminal, on which wine gives console programs a console): the trace
 # reaches the terminal although nothing was redirected.
+set(_terminal_run ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run_in_terminal.py
+                  --wine ${CMAKE_CROSSCOMPILING_EMULATOR})
+if(NOT LAUNCHER_TARGET_RUNS)
+  set(_terminal_run ${_wine})
+endif()
 add_test(NAME launcher_from_a_terminal_writes_its_trace_there
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run_in_terminal.py
-          --wine ${CMAKE_CROSSCOMPILING_EMULATOR}
+  COMMAND ${_terminal_run}
           --expect ${PROJECT_SOURCE_DIR}/tests/frontend/expected/default-catalogue-tarn.txt
           --status-report ${_reports}/terminal.txt --status 0
           -- ${_starter} ${_reports}/terminal.txt console $<TARGET_FILE:launcher> tarn)

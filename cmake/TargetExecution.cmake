@@ -1,0 +1,114 @@
+# How this machine runs the programs this build makes for its target, decided once, at configure
+# time, before any target is defined:
+#   LAUNCHER_TARGET_EXECUTION  native (the build host's own kind, or a 32-bit x86 kernel that runs
+#                              them), emulated (qemu-i386), wine (wine64 or 32-bit wine) or none
+#   LAUNCHER_TARGET_RUNS       TRUE iff tests can run the target's programs here
+#   LAUNCHER_NOT_RUN_REASON    why not, iff they cannot
+#   CMAKE_CROSSCOMPILING_EMULATOR  what runs them when they do not run directly: wine's scripts
+#                              (from the toolchain file), qemu-i386, or nothing
+# 32-bit x86 targets are probed by probe-32bit-execution.sh beside this file, whose answer
+# LAUNCHER_32BIT_EXECUTION (cache, or the environment variable of that name) forces: auto, native,
+# emulated or none. The build itself never runs a target program: what runs during the build is
+# built for the build host (HostTools.cmake).
+#
+# Defines, for tests of programs of the target:
+#   launcher_add_gtest(<target>)  its GoogleTest cases, reported skipped each by name where they
+#                                 cannot run
+#   launcher_skip_command(<var> <reason>)  a test command that only reports itself skipped
+#   launcher_mark_skips()         makes the current directory's tests of such commands count as
+#                                 skipped
+include_guard(GLOBAL)
+include(GoogleTest)
+
+set(LAUNCHER_32BIT_EXECUTION auto CACHE STRING
+    "How 32-bit x86 programs run here: auto (probe), native, emulated (qemu-i386) or none")
+set_property(CACHE LAUNCHER_32BIT_EXECUTION PROPERTY STRINGS auto native emulated none)
+if(DEFINED ENV{LAUNCHER_32BIT_EXECUTION} AND
+   NOT "$ENV{LAUNCHER_32BIT_EXECUTION}" STREQUAL LAUNCHER_32BIT_EXECUTION)
+  set(LAUNCHER_32BIT_EXECUTION "$ENV{LAUNCHER_32BIT_EXECUTION}" CACHE STRING "" FORCE)
+endif()
+
+set(LAUNCHER_NOT_RUN_REASON "")
+if(NOT CMAKE_CROSSCOMPILING)
+  set(LAUNCHER_TARGET_EXECUTION native)
+elseif(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  execute_process(
+    COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/probe-32bit-execution.sh ${LAUNCHER_32BIT_EXECUTION}
+    OUTPUT_VARIABLE _launcher_probe ERROR_VARIABLE _launcher_probe_error
+    RESULT_VARIABLE _launcher_probe_status OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT _launcher_probe_status EQUAL 0)
+    message(FATAL_ERROR "${_launcher_probe_error}")
+  endif()
+  string(REPLACE " " ";" _launcher_probe "${_launcher_probe}")
+  list(GET _launcher_probe 0 _launcher_linux32)
+  list(GET _launcher_probe 1 _launcher_windows32)
+  if(WIN32 AND _launcher_windows32 STREQUAL "native")
+    set(LAUNCHER_TARGET_EXECUTION wine)
+  elseif(WIN32)
+    set(LAUNCHER_TARGET_EXECUTION none)
+    set(LAUNCHER_NOT_RUN_REASON "this machine cannot run 32-bit Windows programs (32-bit wine \
+needs a kernel that executes 32-bit x86 code, LAUNCHER_32BIT_EXECUTION=${LAUNCHER_32BIT_EXECUTION})")
+  elseif(_launcher_linux32 STREQUAL "emulated")
+    set(LAUNCHER_TARGET_EXECUTION emulated)
+    find_program(LAUNCHER_QEMU_I386 qemu-i386 REQUIRED)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${LAUNCHER_QEMU_I386})
+  else()
+    set(LAUNCHER_TARGET_EXECUTION ${_launcher_linux32})
+    if(_launcher_linux32 STREQUAL "none")
+      set(LAUNCHER_NOT_RUN_REASON "this machine cannot run 32-bit Linux programs, natively or \
+under qemu-i386 (LAUNCHER_32BIT_EXECUTION=${LAUNCHER_32BIT_EXECUTION})")
+    endif()
+  endif()
+  if(NOT LAUNCHER_TARGET_EXECUTION MATCHES "^(wine|emulated)$")
+    set(CMAKE_CROSSCOMPILING_EMULATOR "")
+  endif()
+elseif(WIN32)
+  if(EXISTS /usr/lib/wine/wine64)
+    set(LAUNCHER_TARGET_EXECUTION wine)
+  else()
+    set(LAUNCHER_TARGET_EXECUTION none)
+    set(LAUNCHER_NOT_RUN_REASON "no wine64 to run 64-bit Windows programs (Debian: wine64)")
+    set(CMAKE_CROSSCOMPILING_EMULATOR "")
+  endif()
+else()
+  set(LAUNCHER_TARGET_EXECUTION none)
+  set(LAUNCHER_NOT_RUN_REASON "nothing here runs ${CMAKE_SYSTEM_NAME} ${CMAKE_SYSTEM_PROCESSOR} \
+programs")
+endif()
+if(LAUNCHER_NOT_RUN_REASON)
+  set(LAUNCHER_TARGET_RUNS FALSE)
+  message(STATUS "Target programs: not run here: ${LAUNCHER_NOT_RUN_REASON}")
+else()
+  set(LAUNCHER_TARGET_RUNS TRUE)
+  message(STATUS "Target programs: run here (${LAUNCHER_TARGET_EXECUTION})")
+endif()
+
+# Sets <var> to a command that prints the line "skipped: <reason>", whatever arguments follow it; a
+# test running it is reported as skipped once launcher_mark_skips() has run in its directory.
+function(launcher_skip_command var reason)
+  set(${var} ${CMAKE_COMMAND} "-DREASON=${reason}" -P ${PROJECT_SOURCE_DIR}/cmake/report-skipped.cmake
+      PARENT_SCOPE)
+endfunction()
+
+# Every test of the current directory whose output starts with "skipped: " counts as skipped, not
+# as passed. Call it at the end of a directory that registers such commands.
+function(launcher_mark_skips)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  if(tests)
+    set_tests_properties(${tests} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
+  endif()
+endfunction()
+
+# Registers the GoogleTest cases of <target>. Where the target's programs run, they are discovered
+# by running it before the tests (the timeout covers a wine prefix's first start). Elsewhere they
+# are read from its sources and each is reported skipped, by name, with the reason.
+function(launcher_add_gtest target)
+  if(LAUNCHER_TARGET_RUNS)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
+    return()
+  endif()
+  launcher_skip_command(skip "${LAUNCHER_NOT_RUN_REASON}")
+  set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${skip})
+  gtest_add_tests(TARGET ${target} SKIP_DEPENDENCY TEST_LIST tests)
+  set_tests_properties(${tests} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
+endfunction()
