@@ -10,8 +10,9 @@ packages=(
   openjdk-17-jdk-headless
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   python3-pefile osslsigncode openssl
-  # 32-bit targets: Linux programs (-m32) against Debian's 32-bit JVM, Windows programs under wine.
-  g++-multilib libgtest-dev:i386 libgmock-dev:i386 libbenchmark-dev:i386
+  # 32-bit targets: Linux programs (-m32), run natively (against Debian's 32-bit JVM) or under
+  # qemu-i386 where the kernel cannot execute 32-bit code; Windows programs under 32-bit wine.
+  g++-multilib libbenchmark-dev:i386 qemu-user
   openjdk-17-jre-headless:i386 wine32:i386
 )
 

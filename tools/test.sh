@@ -1,66 +1,54 @@
 #!/usr/bin/env bash
-# The whole test suite, from a clean clone: installs what is missing, then builds and tests every
-# configuration. Exits non-zero on the first failure.
-#   Linux (native) build: unit tests, JVM tests, end-to-end runs, the demo
-#   AddressSanitizer + UndefinedBehaviorSanitizer build: the same tests
-#   32-bit Linux build (-m32): the same tests in 32-bit processes, against the 32-bit client JVM
-#   64-bit Windows build: the tests again, run under wine64 (the stand-in JVM included)
-#   32-bit Windows build (the shipped launcher.exe): the tests again under 32-bit wine, and the real
-#     launcher.exe against a stand-in JVM
-#   the configuration decoder under libFuzzer for a minute
-set -euo pipefail
+# The whole test suite, from a clean clone: installs what is missing, probes how this machine runs
+# 32-bit programs, then configures, builds and tests every configuration (CMake workflow presets):
+#   linux         the native build: unit tests, JVM tests, end-to-end runs, the demo
+#   asan          AddressSanitizer + UndefinedBehaviorSanitizer: the same tests
+#   linux-i686    32-bit Linux (-m32): the same tests in 32-bit processes, natively or under
+#                 qemu-i386; the 32-bit JVM tests only where 32-bit code runs natively
+#   mingw-x86_64  64-bit Windows: the tests again under wine64, the stand-in JVM included
+#   mingw-i686    32-bit Windows, the shipped launcher.exe: built and inspected everywhere, its tests
+#                 run under 32-bit wine where 32-bit code runs natively
+#   fuzz          the configuration decoder under libFuzzer for a minute
+# Every stage runs even when an earlier one failed. The summary at the end gives each stage's
+# passed, failed and skipped tests and the reason of each group of skipped ones; the script exits
+# non-zero iff a stage or a test failed.
+#
+# LAUNCHER_32BIT_EXECUTION=auto|native|emulated|none forces how 32-bit programs run (default: auto,
+# the probe's answer); a forced answer this machine cannot give stops the script at once.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-bash tools/install-deps.sh
-jobs=$(nproc)
+bash tools/install-deps.sh || exit 1
+probe=$(sh cmake/probe-32bit-execution.sh) || exit 2
+read -r linux32 windows32 <<<"$probe"
+echo "32-bit programs here: Linux $linux32, Windows $windows32" \
+     "(LAUNCHER_32BIT_EXECUTION=${LAUNCHER_32BIT_EXECUTION:-auto})"
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 
 # Each stage's heading says how long the run has taken so far.
 stage() { printf '\n==== %s (at %d s) ====\n' "$*" "$SECONDS"; }
 
-# Runs one preset's tests and adds its counts to the totals printed at the end.
-passed=0
-failed=0
-run_tests() {
-  local log
-  log=$(mktemp)
-  ctest --preset "$1" | tee "$log"
-  local total fails
-  total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log" | tail -n 1)
-  fails=$(sed -n 's/.*, \([0-9]*\) tests failed out of .*/\1/p' "$log" | tail -n 1)
-  rm -f "$log"
-  passed=$((passed + ${total:-0} - ${fails:-0}))
-  failed=$((failed + ${fails:-0}))
+results=()
+run_workflow() {
+  local preset=$1
+  shift
+  stage "$preset: $*"
+  local junit="build/$preset/ctest-results.xml"
+  rm -f "$junit"
+  cmake --workflow --preset "$preset"
+  local status=$?
+  results+=("$preset=$status:$junit")
 }
 
-stage "Linux build and tests"
-cmake --preset linux
-cmake --build --preset linux -j "$jobs"
-run_tests linux
+run_workflow linux "native build and tests"
+run_workflow asan "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+run_workflow linux-i686 "32-bit Linux build and tests ($linux32)"
+run_workflow mingw-x86_64 "64-bit Windows build, tests under wine64"
+run_workflow mingw-i686 "32-bit Windows build (launcher.exe), tests under 32-bit wine ($windows32)"
 
-stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
-cmake --preset asan
-cmake --build --preset asan -j "$jobs"
-run_tests asan
-
-stage "32-bit Linux build and tests, against the 32-bit client JVM"
-cmake --preset linux-i686
-cmake --build --preset linux-i686 -j "$jobs"
-run_tests linux-i686
-
-stage "64-bit Windows build, tests under wine64"
-# Each Windows build starts its wine prefix once (target emulator_prefix) before any test runs.
-cmake --preset mingw-x86_64
-cmake --build --preset mingw-x86_64 -j "$jobs"
-run_tests mingw-x86_64
-
-stage "32-bit Windows build (launcher.exe), tests under 32-bit wine"
-# cmake/wine32-run.sh makes its own wine prefix on first use; the build starts it once.
-cmake --preset mingw-i686
-cmake --build --preset mingw-i686 -j "$jobs"
-run_tests mingw-i686
-
-stage "Decoder under libFuzzer (60 s)"
+stage "fuzz: the decoder under libFuzzer (60 s)"
 bash tests/fuzz/run-fuzz.sh build/fuzz 60
+results+=("fuzz=$?")
 
-stage "Summary"
-echo "tests: $passed passed, $failed failed"
+stage "Summary (${SECONDS} s)"
+python3 tools/test_summary.py "${results[@]}"
