@@ -3,18 +3,29 @@
 # first (a check's stamp, so that the check runs again rather than being found up to date).
 #   cmake -DEXPECT=success|failure -DPATTERN=<regex> [-DREMOVE=<file>] -P expect_command.cmake
 #         -- COMMAND [ARGS...]
+# CMake applies -D only where it precedes -P; given after the script, as the tests give them, they
+# arrive as plain arguments and are read here.
 set(command)
 set(in_command OFF)
+set(after_script OFF)
 math(EXPR last "${CMAKE_ARGC} - 1")
 foreach(i RANGE ${last})
+  set(argument "${CMAKE_ARGV${i}}")
   if(in_command)
-    list(APPEND command "${CMAKE_ARGV${i}}")
-  elseif("${CMAKE_ARGV${i}}" STREQUAL "--")
+    list(APPEND command "${argument}")
+  elseif(argument STREQUAL "--")
     set(in_command ON)
+  elseif(after_script AND argument MATCHES "^-D(EXPECT|PATTERN|REMOVE)=(.*)$")
+    set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+  elseif(argument STREQUAL "-P")
+    set(after_script ON)
   endif()
 endforeach()
 if(NOT command)
   message(FATAL_ERROR "no command after --")
+endif()
+if(NOT EXPECT MATCHES "^(success|failure)$" OR PATTERN STREQUAL "")
+  message(FATAL_ERROR "EXPECT must be success or failure and PATTERN must not be empty")
 endif()
 if(REMOVE)
   file(REMOVE "${REMOVE}")
