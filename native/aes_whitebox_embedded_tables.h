@@ -1,9 +1,10 @@
-// The deployment's white-box table set as the build embeds it: the constants GXor, GTyboxes,
-// GTboxesLast and GMBL, initialized from the fragments that `launcher-tablegen embed` writes into
-// the build tree. Every program that evaluates the embedded set - the launcher, and the build's
-// known-answer check that must pass before the launcher is linked - includes this file once,
-// inside an unnamed namespace, so both compile the same initializers into arrays of the same
-// shapes: what the check proves is what ships. Not an ordinary header: it defines objects.
+// The deployment data as the build embeds it: the white-box table set GXor, GTyboxes, GTboxesLast
+// and GMBL and the 48-byte encrypted distribution key distKey, initialized from the fragments that
+// `launcher-tablegen embed` writes into the build tree. The launcher and the build's check of its
+// data (the known answers and the key file, which must pass before the launcher is linked) include
+// this file once each, inside an unnamed namespace, so both compile the same initializers into
+// arrays of the same shapes: what the check proves is what ships. Not an ordinary header: it
+// defines objects.
 // REQUIRES: <stdint.h> or <cstdint> and aes_whitebox_shape.h included before the unnamed
 // namespace; the directory holding the .inc fragments on the include path.
 #ifndef LAUNCHER_NATIVE_AES_WHITEBOX_EMBEDDED_TABLES_H_
@@ -21,5 +22,10 @@ const uint8_t GTboxesLast[kStatePositions][kByteValues] =
 const uint32_t GMBL[kFullRounds][kStatePositions][kByteValues] =
 #include "gmbl.inc"
     ;
+// Sized by its fragment, so that a fragment of any other length cannot be padded or cut to fit.
+const uint8_t distKey[] =
+#include "distkey.inc"
+    ;
+static_assert(sizeof distKey == 48, "distkey.inc must hold exactly 48 bytes");
 
 #endif  // LAUNCHER_NATIVE_AES_WHITEBOX_EMBEDDED_TABLES_H_

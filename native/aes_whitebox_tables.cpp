@@ -14,13 +14,9 @@
 
 namespace {
 
-// GXor, GTyboxes, GTboxesLast and GMBL, compiled exactly as the build's known-answer check
-// compiles them.
+// GXor, GTyboxes, GTboxesLast, GMBL and distKey, compiled exactly as the build's check of the
+// deployment data compiles them.
 #include "aes_whitebox_embedded_tables.h"
-
-const uint8_t distKey[48] =
-#include "distkey.inc"
-    ;
 
 }  // namespace
 

@@ -1,16 +1,21 @@
-// launcher-known-answers-check FILE
+// launcher-known-answers-check KNOWN_ANSWERS DISTRIBUTION_KEY
 //
-// Proves the table set compiled into this program against the known answers in FILE (the format of
-// tools/whitebox/known_answers.h). The set comes from the same initializers, included the same way
-// (aes_whitebox_embedded_tables.h), as the launcher's, and runs through the launcher's own cipher:
-// every vector is encrypted and decrypted in CFB mode on every evaluation path this processor has,
-// so the verdict does not depend on which path the launcher's processor will pick.
+// Proves the deployment data compiled into this program - the same initializers, included the same
+// way (aes_whitebox_embedded_tables.h), as the launcher's - against the files the build was
+// configured with:
+//   - the table set against the known answers in KNOWN_ANSWERS (the format of
+//     tools/whitebox/known_answers.h), through the launcher's own cipher: every vector is encrypted
+//     and decrypted in CFB mode on every evaluation path this processor has, so the verdict does
+//     not depend on which path the launcher's processor will pick;
+//   - the encrypted distribution key against DISTRIBUTION_KEY, byte for byte: a fragment edited or
+//     left over from another configuration would otherwise ship a key nobody chose.
 //
-// Exit status: 0 when every vector agrees; 1 when one does not, each such vector named on standard
-// error, or when an Xor entry is not a 4-bit value (the cipher could not evaluate the set); 2 when
-// FILE cannot be read, is not in the format, or holds no vector with data (a file that proves
-// nothing must not pass). The build runs it on the build host before it links the launcher, so a
-// set that does not compute its known answers cannot ship.
+// Exit status: 0 when both agree; 1 when a vector does not agree (each such vector named on
+// standard error), an Xor entry is not a 4-bit value (the cipher could not evaluate the set), or
+// the key differs from the file (both named, with the first differing byte); 2 when a file cannot
+// be read, KNOWN_ANSWERS is not in the format or holds no vector with data (a file that proves
+// nothing must not pass). Both checks run, whatever the first finds. The build runs it on the build
+// host before it links the launcher, so data that fails cannot ship.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -106,7 +111,7 @@ bool ReadFile(const char* path, std::string& text) {
   return !in.bad();
 }
 
-int Check(const char* path) {
+int CheckKnownAnswers(const char* path) {
   std::string text;
   if (!ReadFile(path, text)) {
     std::fprintf(stderr, "launcher-known-answers-check: cannot read %s\n", path);
@@ -175,12 +180,50 @@ int Check(const char* path) {
   return 0;
 }
 
+// The path of the fragment the key was compiled from, named in the verdict.
+#ifndef LAUNCHER_DISTRIBUTION_KEY_FRAGMENT
+#error "LAUNCHER_DISTRIBUTION_KEY_FRAGMENT is set by launcher_add_known_answer_checker"
+#endif
+
+int CheckDistributionKey(const char* path) {
+  const char* const fragment = LAUNCHER_DISTRIBUTION_KEY_FRAGMENT;
+  std::string file;
+  if (!ReadFile(path, file)) {
+    std::fprintf(stderr, "launcher-known-answers-check: cannot read %s\n", path);
+    return 2;
+  }
+  const auto* file_bytes = reinterpret_cast<const uint8_t*>(file.data());
+  const std::string compiled_hex = whitebox::HexText(distKey, sizeof distKey);
+  const std::string file_hex = whitebox::HexText(file_bytes, file.size());
+  if (file.size() != sizeof distKey) {
+    std::fprintf(stderr,
+                 "launcher-known-answers-check: the embedded distribution key (%s, %zu bytes) "
+                 "differs from %s, which holds %zu bytes\n  embedded: %s\n  file:     %s\n",
+                 fragment, sizeof distKey, path, file.size(), compiled_hex.c_str(),
+                 file_hex.c_str());
+    return 1;
+  }
+  const auto differ = std::mismatch(std::begin(distKey), std::end(distKey), file_bytes);
+  if (differ.first != std::end(distKey)) {
+    std::fprintf(stderr,
+                 "launcher-known-answers-check: the embedded distribution key (%s) differs from "
+                 "%s from byte %td: embedded %02x, file %02x\n  embedded: %s\n  file:     %s\n",
+                 fragment, path, differ.first - std::begin(distKey), *differ.first, *differ.second,
+                 compiled_hex.c_str(), file_hex.c_str());
+    return 1;
+  }
+  std::printf("The embedded distribution key (%s) equals %s, all %zu bytes\n", fragment, path,
+              sizeof distKey);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: launcher-known-answers-check FILE\n", stderr);
+  if (argc != 3) {
+    std::fputs("usage: launcher-known-answers-check KNOWN_ANSWERS DISTRIBUTION_KEY\n", stderr);
     return 2;
   }
-  return Check(argv[1]);
+  const int key_status = CheckDistributionKey(argv[2]);
+  return std::max(CheckKnownAnswers(argv[1]), key_status);
 }
