@@ -313,6 +313,7 @@ def natives_contract(s):
         "    Error - plaintext length (-1) is not a multiple of 16": 2,
         "    Error - iv is not a direct buffer": 2,
         "    Error - iv capacity (8) is less than 16": 2,
+        "    Error - iv capacity (15) is less than 16": 2,
         "    Error - data is not a direct buffer": 2,
     })
 

@@ -5,6 +5,7 @@ import static javax.crypto.Cipher.ENCRYPT_MODE;
 
 import java.io.IOException;
 import java.nio.ByteBuffer;
+import java.util.Arrays;
 import java.util.Random;
 
 /**
@@ -44,6 +45,17 @@ public final class NativesContractMain {
         Harness.decrypt(ByteBuffer.wrap(iv), Harness.direct(cipher32)));
     h.checkNull("decrypt with an 8-byte iv",
         Harness.decrypt(ByteBuffer.allocateDirect(8), Harness.direct(cipher32)));
+
+    // The iv at its boundary: one byte short of a block is refused by both natives; a block is
+    // used whole.
+    byte[] iv16 = bytes(16);
+    ByteBuffer iv15 = Harness.direct(Arrays.copyOf(iv16, 15));
+    h.checkNull("encrypt with a 15-byte iv", Harness.encrypt(iv15, Harness.direct(plain32)));
+    h.checkNull("decrypt with a 15-byte iv", Harness.decrypt(iv15, Harness.direct(cipher32)));
+    h.checkBytes("encrypt with a 16-byte iv", Harness.javaxCfb(ENCRYPT_MODE, iv16, plain32),
+        Harness.encrypt(Harness.direct(iv16), Harness.direct(plain32)));
+    h.checkBytes("decrypt with a 16-byte iv", Harness.javaxCfb(DECRYPT_MODE, iv16, cipher32),
+        Harness.decrypt(Harness.direct(iv16), Harness.direct(cipher32)));
 
     // Empty buffers give empty arrays, not null.
     h.checkBytes("encrypt of capacity 0", new byte[0],
