@@ -18,9 +18,9 @@
 #   LAUNCHER_JNI_INCLUDE_DIR  directory of jni.h; empty iff no JDK was found
 #   LAUNCHER_JAVAC            javac of that JDK; empty iff none
 #   LAUNCHER_LIBJVM           libjvm.so of the target runtime; empty iff none or a Windows target
+#   LAUNCHER_OTHER_WORD_SIZE_LIBJVM  a libjvm.so of the other word size; empty iff none
 #   LAUNCHER_JVM_MISSING      empty iff javac and LAUNCHER_LIBJVM can run Java code here, else
 #                             why not
-#   LAUNCHER_JVM_MISSING_TAG  the same as a short word for test names
 #   LAUNCHER_JAVA_RELEASE     the runtime's Java feature release (e.g. 17) iff it is older than the
 #                             JDK's, else empty: the release javac compiles for
 # and defines launcher_compile_java(TARGET <name> OUTPUT_DIR <dir> SOURCES <files...>), a target
@@ -105,6 +105,25 @@ if(NOT WIN32)
   endif()
 endif()
 
+# A libjvm of the other word size, which this build's processes cannot load: the loader's refusal
+# of it is tested. Debian installs both side by side when asked to.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(_launcher_other_debian_arch i386)
+else()
+  set(_launcher_other_debian_arch amd64)
+endif()
+set(LAUNCHER_OTHER_WORD_SIZE_LIBJVM "")
+if(NOT WIN32)
+  find_file(LAUNCHER_OTHER_LIBJVM NAMES libjvm.so
+    PATHS /usr/lib/jvm/java-17-openjdk-${_launcher_other_debian_arch}
+    PATH_SUFFIXES lib/client lib/server
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+    DOC "libjvm.so of the other word size, for the loader's refusal test")
+  if(LAUNCHER_OTHER_LIBJVM)
+    set(LAUNCHER_OTHER_WORD_SIZE_LIBJVM ${LAUNCHER_OTHER_LIBJVM})
+  endif()
+endif()
+
 # Sets `result` to the Java feature release (e.g. 17) that `home`/release names, or empty.
 function(_launcher_java_release result home)
   set(${result} "" PARENT_SCOPE)
@@ -117,20 +136,16 @@ function(_launcher_java_release result home)
 endfunction()
 
 set(LAUNCHER_JVM_MISSING "")
-set(LAUNCHER_JVM_MISSING_TAG "")
 set(LAUNCHER_JAVA_RELEASE "")
 if(WIN32)
   set(LAUNCHER_JVM_MISSING "a cross build cannot run the build host's JVM")
-  set(LAUNCHER_JVM_MISSING_TAG cross_build)
 elseif(NOT LAUNCHER_TARGET_RUNS)
   set(LAUNCHER_JVM_MISSING "${LAUNCHER_NOT_RUN_REASON}")
-  set(LAUNCHER_JVM_MISSING_TAG not_run_here)
 elseif(LAUNCHER_TARGET_EXECUTION STREQUAL "emulated")
   # Measured under qemu-i386 7.2: readdir fails with EOVERFLOW on ext4, so javax.crypto cannot read
   # its policy files, and VM starts crash now and then. A failure there proves nothing.
   set(LAUNCHER_JVM_MISSING "a 32-bit JVM does not run reliably under qemu-i386 (this machine \
 runs 32-bit programs only emulated)")
-  set(LAUNCHER_JVM_MISSING_TAG emulated)
 elseif(NOT LAUNCHER_LIBJVM)
   math(EXPR _launcher_bits "${CMAKE_SIZEOF_VOID_P} * 8")
   if(LAUNCHER_JRE)
@@ -140,11 +155,9 @@ lib/${LAUNCHER_JVM_VARIANT}/libjvm.so")
     set(LAUNCHER_JVM_MISSING "no ${_launcher_bits}-bit ${LAUNCHER_JVM_VARIANT} VM found \
 (set LAUNCHER_JRE or JAVA_HOME; Debian: openjdk-17-jre-headless:${_launcher_debian_arch})")
   endif()
-  set(LAUNCHER_JVM_MISSING_TAG no_jvm)
 elseif(NOT LAUNCHER_JAVAC)
   set(LAUNCHER_JVM_MISSING
     "no JDK with javac found (set LAUNCHER_JDK or JAVA_HOME; Debian: openjdk-17-jdk-headless)")
-  set(LAUNCHER_JVM_MISSING_TAG no_javac)
 else()
   # Class files for the runtime's Java release when it is older than the JDK's, as a 64-bit JDK 21
   # compiling for a 32-bit runtime 17 would be.
