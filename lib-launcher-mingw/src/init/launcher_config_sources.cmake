@@ -8,6 +8,4 @@ set(LAUNCHER_CONFIG_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/json_reader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/java_app.h
     ${CMAKE_CURRENT_LIST_DIR}/java_app.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/catalogue_format.h
-    ${CMAKE_CURRENT_LIST_DIR}/catalogue_format.cpp
 )

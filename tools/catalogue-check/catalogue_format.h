@@ -1,7 +1,7 @@
 // Plain-text rendering of decoded configuration records, used by the
 // catalogue checker to show exactly which bytes a record holds.
-#ifndef LAUNCHER_INIT_CATALOGUE_FORMAT_H
-#define LAUNCHER_INIT_CATALOGUE_FORMAT_H
+#ifndef LAUNCHER_TOOLS_CATALOGUE_CHECK_CATALOGUE_FORMAT_H_
+#define LAUNCHER_TOOLS_CATALOGUE_CHECK_CATALOGUE_FORMAT_H_
 
 #include <string>
 #include <string_view>
@@ -22,4 +22,4 @@ std::string format_catalogue_entry(const JavaApp& app);
 
 }  // namespace launcher
 
-#endif  // LAUNCHER_INIT_CATALOGUE_FORMAT_H
+#endif  // LAUNCHER_TOOLS_CATALOGUE_CHECK_CATALOGUE_FORMAT_H_
