@@ -10,12 +10,11 @@
 # (tools/known-answers-check).
 function(launcher_add_known_answer_checker target)
   cmake_parse_arguments(ARG "" "DATA_DIR" "" ${ARGN})
-  add_executable(${target} EXCLUDE_FROM_ALL
-    ${PROJECT_SOURCE_DIR}/tools/known-answers-check/known_answers_check.cpp)
+  add_executable(${target} EXCLUDE_FROM_ALL)
   target_include_directories(${target} PRIVATE ${ARG_DATA_DIR})
   target_compile_definitions(${target} PRIVATE
     LAUNCHER_DISTRIBUTION_KEY_FRAGMENT="${ARG_DATA_DIR}/distkey.inc")
-  target_link_libraries(${target} PRIVATE aes_whitebox whitebox_tables)
+  target_link_libraries(${target} PRIVATE known_answers_check)
 endfunction()
 
 # launcher_add_known_answer_check(<target> DATA_DIR <dir> DATA_TARGET <target> KNOWN_ANSWERS <file>

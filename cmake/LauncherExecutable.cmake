@@ -31,11 +31,12 @@ function(launcher_add_catalogue target)
     list(APPEND generated ${out}/catalogue.checked)
   endif()
   # An object library: its entries are what the front end's dispatch calls, so they must be linked
-  # in whole rather than picked from an archive.
-  add_library(${target} OBJECT
-    ${PROJECT_SOURCE_DIR}/lib-launcher-mingw/src/lib/catalogue.cpp ${generated})
+  # in whole rather than picked from an archive. It compiles the entries' source
+  # (launcher_catalogue_entries, lib-launcher-mingw/src/lib) with this catalogue's texts, linked
+  # privately so that what links this library does not compile that source again.
+  add_library(${target} OBJECT ${generated})
   target_include_directories(${target} PRIVATE ${out})
-  target_link_libraries(${target} PUBLIC launcher_frontend)
+  target_link_libraries(${target} PUBLIC launcher_frontend PRIVATE launcher_catalogue_entries)
 endfunction()
 
 # launcher_add_executable(<target> CATALOGUE <catalogue target>)
