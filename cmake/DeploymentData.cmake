@@ -1,4 +1,4 @@
-# The deployment data compiled into the launcher: a white-box table set and a 48-byte encrypted
+# The deployment data compiled into the launcher: a white-box table set and an encrypted
 # distribution key. A deployment passes its own files; they are read at build time and never need
 # to enter the source tree.
 #
@@ -16,7 +16,8 @@
 #                                links the launcher. Required with LAUNCHER_WHITEBOX_TABLES. Empty
 #                                with a generated set: vectors computed from LAUNCHER_WHITEBOX_KEY.
 #                                NONE: no check, with a loud warning (never for a build that ships).
-#   LAUNCHER_DISTRIBUTION_KEY    48-byte file; defaults to a fixed test key.
+#   LAUNCHER_DISTRIBUTION_KEY    file of kDistributionKeySize bytes (native/aes_whitebox_tables.h);
+#                                defaults to a fixed test key.
 #
 # Sets LAUNCHER_TABLE_FILE and LAUNCHER_DISTRIBUTION_KEY_FILE to the files the build embeds,
 # LAUNCHER_KNOWN_ANSWERS_FILE to the known answers it checks them against (empty: none), and
@@ -30,7 +31,7 @@ set_property(CACHE LAUNCHER_WHITEBOX_CONSTRUCTION PROPERTY STRINGS hardened plai
 set(LAUNCHER_WHITEBOX_SEED "launcher development seed"
     CACHE STRING "Seed of the generated default table set (empty: operating system randomness)")
 set(LAUNCHER_DISTRIBUTION_KEY "${PROJECT_SOURCE_DIR}/cmake/test-distribution-key.bin"
-    CACHE FILEPATH "48-byte encrypted distribution key to embed")
+    CACHE FILEPATH "Encrypted distribution key to embed")
 # A STRING, not a FILEPATH: CMake would turn NONE into a path.
 set(LAUNCHER_WHITEBOX_KNOWN_ANSWERS "" CACHE STRING
     "Known answers of the embedded table set (launcher-tablegen generate --known-answers), or NONE")
@@ -84,7 +85,16 @@ function(launcher_table_file_size out_variable)
 endfunction()
 launcher_table_file_size(LAUNCHER_TABLE_FILE_SIZE)
 
-launcher_require_file_size(LAUNCHER_DISTRIBUTION_KEY "${LAUNCHER_DISTRIBUTION_KEY}" 48)
+# The key's size, as the launcher's code declares it.
+file(STRINGS "${PROJECT_SOURCE_DIR}/native/aes_whitebox_tables.h" _key_size_line
+     REGEX "kDistributionKeySize = [0-9]+")
+string(REGEX MATCH "kDistributionKeySize = ([0-9]+)" _ "${_key_size_line}")
+if(NOT CMAKE_MATCH_1)
+  message(FATAL_ERROR "native/aes_whitebox_tables.h declares no kDistributionKeySize = N")
+endif()
+set(_distribution_key_size ${CMAKE_MATCH_1})
+launcher_require_file_size(LAUNCHER_DISTRIBUTION_KEY "${LAUNCHER_DISTRIBUTION_KEY}"
+                           ${_distribution_key_size})
 set(LAUNCHER_DISTRIBUTION_KEY_FILE "${LAUNCHER_DISTRIBUTION_KEY}")
 
 if(LAUNCHER_WHITEBOX_TABLES)

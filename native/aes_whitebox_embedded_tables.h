@@ -1,12 +1,12 @@
 // The deployment data as the build embeds it: the white-box table set GXor, GTyboxes, GTboxesLast
-// and GMBL and the 48-byte encrypted distribution key distKey, initialized from the fragments that
-// `launcher-tablegen embed` writes into the build tree. The launcher and the build's check of its
-// data (the known answers and the key file, which must pass before the launcher is linked) include
-// this file once each, inside an unnamed namespace, so both compile the same initializers into
-// arrays of the same shapes: what the check proves is what ships. Not an ordinary header: it
-// defines objects.
-// REQUIRES: <stdint.h> or <cstdint> and aes_whitebox_shape.h included before the unnamed
-// namespace; the directory holding the .inc fragments on the include path.
+// and GMBL and the encrypted distribution key distKey (kDistributionKeySize bytes), initialized
+// from the fragments that `launcher-tablegen embed` writes into the build tree. The launcher and
+// the build's check of its data (the known answers and the key file, which must pass before the
+// launcher is linked) include this file once each, inside an unnamed namespace, so both compile the
+// same initializers into arrays of the same shapes: what the check proves is what ships. Not an
+// ordinary header: it defines objects.
+// REQUIRES: <stdint.h> or <cstdint>, aes_whitebox_shape.h and aes_whitebox_tables.h included
+// before the unnamed namespace; the directory holding the .inc fragments on the include path.
 #ifndef LAUNCHER_NATIVE_AES_WHITEBOX_EMBEDDED_TABLES_H_
 #define LAUNCHER_NATIVE_AES_WHITEBOX_EMBEDDED_TABLES_H_
 
@@ -26,6 +26,7 @@ const uint32_t GMBL[kFullRounds][kStatePositions][kByteValues] =
 const uint8_t distKey[] =
 #include "distkey.inc"
     ;
-static_assert(sizeof distKey == 48, "distkey.inc must hold exactly 48 bytes");
+static_assert(sizeof distKey == kDistributionKeySize,
+              "distkey.inc must hold exactly kDistributionKeySize bytes");
 
 #endif  // LAUNCHER_NATIVE_AES_WHITEBOX_EMBEDDED_TABLES_H_

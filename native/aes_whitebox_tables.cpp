@@ -22,7 +22,9 @@ namespace {
 
 extern "C" {
 
-void distributionkey(uint8_t out[48]) { std::memcpy(out, distKey, sizeof distKey); }
+void distributionkey(uint8_t out[kDistributionKeySize]) {
+  std::memcpy(out, distKey, sizeof distKey);
+}
 
 }  // extern "C"
 

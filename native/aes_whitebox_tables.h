@@ -10,8 +10,13 @@
 extern "C" {
 #endif
 
-// Copies the 48-byte encrypted distribution key into `out` (48 bytes, caller-owned).
-void distributionkey(uint8_t out[48]);
+// The size in bytes of the encrypted distribution key. The table generator and the build read it
+// from here too (cmake/DeploymentData.cmake, which checks the configured key file): keep it on
+// one line, as `kDistributionKeySize = N`.
+enum { kDistributionKeySize = 48 };
+
+// Copies the encrypted distribution key into `out` (kDistributionKeySize bytes, caller-owned).
+void distributionkey(uint8_t out[kDistributionKeySize]);
 
 #ifdef __cplusplus
 }  // extern "C"

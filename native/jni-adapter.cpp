@@ -164,10 +164,10 @@ jbyteArray JNICALL decrypt(JNIEnv* jni, jobject /*receiver*/, jobject iv, jobjec
   return RunMode(jni, aes_whitebox_decrypt_cfb, iv_bytes, input, static_cast<int32_t>(capacity));
 }
 
-// The 48-byte encrypted distribution key compiled into the launcher.
+// The encrypted distribution key compiled into the launcher.
 jbyteArray JNICALL getEncryptedDistributionKey(JNIEnv* jni, jobject /*receiver*/) {
   launcher::trace("getting encrypted distribution key in cpp\n");
-  uint8_t key[48];
+  uint8_t key[kDistributionKeySize];
   distributionkey(key);
   return ToJavaArray(jni, key, sizeof key);
 }

@@ -1,34 +1,31 @@
 // The data the build embeds is the data it was configured with.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <vector>
 
 #include "aes_whitebox_tables.h"
 #include "network_reference.h"
+#include "read_file.h"
 #include "table_set.h"
 
 namespace {
 
-std::vector<uint8_t> ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(DeploymentData, DistributionKeyIsTheConfiguredFile) {
-  const auto expected = ReadFile(LAUNCHER_DISTRIBUTION_KEY_FILE);
-  ASSERT_EQ(expected.size(), 48u);
+  const auto expected = tools_common::ReadFileBytes(LAUNCHER_DISTRIBUTION_KEY_FILE);
+  ASSERT_TRUE(expected.has_value()) << LAUNCHER_DISTRIBUTION_KEY_FILE;
+  ASSERT_EQ(expected->size(), 48u);
   std::vector<uint8_t> out(48, 0);
   distributionkey(out.data());
-  EXPECT_EQ(out, expected);
+  EXPECT_EQ(out, *expected);
   distributionkey(out.data());
-  EXPECT_EQ(out, expected);
+  EXPECT_EQ(out, *expected);
 }
 
 TEST(DeploymentData, EmbeddedTableFileComputesAesUnderTheConfiguredKey) {
-  const auto tables = whitebox::DeserializeTableSet(ReadFile(LAUNCHER_TABLE_FILE));
+  const auto bytes = tools_common::ReadFileBytes(LAUNCHER_TABLE_FILE);
+  ASSERT_TRUE(bytes.has_value()) << LAUNCHER_TABLE_FILE;
+  const auto tables = whitebox::DeserializeTableSet(*bytes);
   ASSERT_NE(tables, nullptr);
   const auto key = whitebox::ParseKeyHex(LAUNCHER_WHITEBOX_KEY);
   if (!LAUNCHER_TABLE_FILE_GENERATED || !key) {

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "aes_whitebox.h"
+#include "hex.h"
 
 namespace testing_support {
 
@@ -128,15 +131,13 @@ std::vector<uint8_t> ReferenceCtr(const whitebox::TableSet& t, const Block& iv,
 }
 
 std::vector<uint8_t> Hex(const char* text) {
-  std::vector<uint8_t> bytes;
   std::string digits;
   for (const char* p = text; *p; ++p) {
     if (!std::isspace(static_cast<unsigned char>(*p))) digits += *p;
   }
-  for (size_t i = 0; i + 1 < digits.size(); i += 2) {
-    bytes.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-  }
-  return bytes;
+  auto bytes = tools_common::ParseHexBytes(digits);
+  if (!bytes) throw std::invalid_argument(std::string("not a test vector in hex: ") + text);
+  return std::move(*bytes);
 }
 
 const Mode kAllModes[6] = {

@@ -35,7 +35,9 @@ std::vector<uint8_t> ReferenceOfb(const whitebox::TableSet& tables, const Block&
 std::vector<uint8_t> ReferenceCtr(const whitebox::TableSet& tables, const Block& iv,
                                   const std::vector<uint8_t>& input);
 
-// Parses hex digits (whitespace ignored) into bytes; for test vectors.
+// Parses hex digits (whitespace ignored) into bytes; for test vectors. Throws
+// std::invalid_argument on an odd number of digits or a character that is none, so that a mistyped
+// vector fails its test instead of testing less.
 std::vector<uint8_t> Hex(const char* text);
 
 // The launcher's stream modes, each beside the reference it must match.

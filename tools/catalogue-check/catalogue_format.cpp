@@ -1,19 +1,20 @@
 #include "catalogue_format.h"
 
+#include <cstdint>
+
+#include "hex.h"
+
 namespace launcher {
 
 std::string escape_for_display(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string out;
   out.reserve(bytes.size());
   for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
+    const auto b = static_cast<uint8_t>(c);
     if (b >= 0x20 && b <= 0x7E && b != '\\') {
       out.push_back(c);
     } else {
-      out += "\\x";
-      out.push_back(kHex[b >> 4]);
-      out.push_back(kHex[b & 0xF]);
+      out += "\\x" + tools_common::HexDigits(&b, 1);
     }
   }
   return out;

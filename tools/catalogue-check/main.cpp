@@ -14,23 +14,7 @@
 
 #include "catalogue_format.h"
 #include "java_app.h"
-
-namespace {
-
-std::optional<std::string> read_file(const char* path) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (f == nullptr) return std::nullopt;
-  std::string data;
-  char buf[1 << 16];
-  std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return std::nullopt;  // e.g. a directory
-  return data;
-}
-
-}  // namespace
+#include "read_file.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -40,7 +24,7 @@ int main(int argc, char** argv) {
   int status = 0;
   for (int k = 1; k < argc; ++k) {
     std::string out;
-    const std::optional<std::string> text = read_file(argv[k]);
+    const std::optional<std::string> text = tools_common::ReadFile(argv[k]);
     if (!text) {
       out = std::string("error: cannot read ") + argv[k] + "\n";
       status = 1;

@@ -19,14 +19,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "aes_whitebox.h"
 #include "aes_whitebox_internal.h"
+#include "aes_whitebox_tables.h"
 #include "known_answers.h"
+#include "read_file.h"
 
 namespace {
 
@@ -104,32 +107,70 @@ std::string InvalidXorEntries() {
          (count == 1 ? " such entry)" : " such entries)");
 }
 
-bool ReadFile(const char* path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-int CheckKnownAnswers(const char* path) {
-  std::string text;
-  if (!ReadFile(path, text)) {
+// The known answers in `path`, or the exit status that stops the check: a file that cannot be read,
+// is not in the format or holds no vector with data (it would prove nothing) is a usage error.
+std::optional<std::vector<whitebox::KnownAnswer>> LoadKnownAnswers(const char* path) {
+  const auto text = tools_common::ReadFile(path);
+  if (!text) {
     std::fprintf(stderr, "launcher-known-answers-check: cannot read %s\n", path);
-    return 2;
+    return std::nullopt;
   }
-  const auto parsed = whitebox::ParseKnownAnswers(text);
+  auto parsed = whitebox::ParseKnownAnswers(*text);
   if (!parsed.error.empty()) {
     std::fprintf(stderr, "launcher-known-answers-check: %s, %s\n", path, parsed.error.c_str());
-    return 2;
+    return std::nullopt;
   }
   size_t with_data = 0;
   for (const auto& answer : parsed.answers) with_data += answer.plaintext.empty() ? 0 : 1;
   if (with_data == 0) {
     std::fprintf(stderr, "launcher-known-answers-check: %s holds no known answer with data\n",
                  path);
-    return 2;
+    return std::nullopt;
   }
+  return std::move(parsed.answers);
+}
 
+// The evaluation paths this processor can take, in the order of kPaths.
+std::vector<const NamedPath*> AvailablePaths() {
+  std::vector<const NamedPath*> paths;
+  for (const NamedPath& named : kPaths) {
+    if (launcher_cipher::SetCipherPathForTesting(named.path)) paths.push_back(&named);
+  }
+  return paths;
+}
+
+std::string PathNames(const std::vector<const NamedPath*>& paths) {
+  std::string names;
+  for (const NamedPath* named : paths) {
+    names += (names.empty() ? "" : ", ") + std::string(named->name);
+  }
+  return names;
+}
+
+// How known answer `number` (1-based, of `path`) fails: its first disagreement and every path it
+// fails on; empty when it agrees on all of `paths`.
+std::string Failure(size_t number, const whitebox::KnownAnswer& answer, const char* path,
+                    const std::vector<const NamedPath*>& paths) {
+  std::string first_disagreement;
+  std::vector<const NamedPath*> failing_paths;
+  for (const NamedPath* named : paths) {
+    // Short runs on the vector kernels too: each path evaluates every block of every vector.
+    launcher_cipher::SetCipherPathForTesting(named->path, /*batch_every_count=*/true);
+    const std::string disagreement = Disagreement(answer);
+    if (disagreement.empty()) continue;
+    if (first_disagreement.empty()) first_disagreement = disagreement;
+    failing_paths.push_back(named);
+  }
+  if (first_disagreement.empty()) return "";
+  return "known answer " + std::to_string(number) + " (" + path + " line " +
+         std::to_string(answer.line) + ", " + std::to_string(answer.plaintext.size()) +
+         " bytes, IV " + whitebox::HexText(answer.iv.data(), answer.iv.size()) +
+         "): " + first_disagreement + " (on the paths " + PathNames(failing_paths) + ")";
+}
+
+int CheckKnownAnswers(const char* path) {
+  const auto answers = LoadKnownAnswers(path);
+  if (!answers) return 2;
   const std::string invalid = InvalidXorEntries();
   if (!invalid.empty()) {
     std::fprintf(stderr,
@@ -139,29 +180,11 @@ int CheckKnownAnswers(const char* path) {
     return 1;
   }
   initializeCipher(GXor, GTyboxes, GTboxesLast, GMBL);
-  std::vector<const NamedPath*> paths;
-  for (const NamedPath& named : kPaths) {
-    if (launcher_cipher::SetCipherPathForTesting(named.path)) paths.push_back(&named);
-  }
+  const std::vector<const NamedPath*> paths = AvailablePaths();
   std::vector<std::string> failures;
-  for (size_t i = 0; i < parsed.answers.size(); ++i) {
-    const auto& answer = parsed.answers[i];
-    std::string first_disagreement;
-    std::string failing_paths;
-    for (const NamedPath* named : paths) {
-      // Short runs on the vector kernels too: each path evaluates every block of every vector.
-      launcher_cipher::SetCipherPathForTesting(named->path, /*batch_every_count=*/true);
-      const std::string disagreement = Disagreement(answer);
-      if (disagreement.empty()) continue;
-      if (first_disagreement.empty()) first_disagreement = disagreement;
-      failing_paths += (failing_paths.empty() ? "" : ", ") + std::string(named->name);
-    }
-    if (first_disagreement.empty()) continue;
-    failures.push_back("known answer " + std::to_string(i + 1) + " (" + path + " line " +
-                       std::to_string(answer.line) + ", " +
-                       std::to_string(answer.plaintext.size()) + " bytes, IV " +
-                       whitebox::HexText(answer.iv.data(), answer.iv.size()) +
-                       "): " + first_disagreement + " (on the paths " + failing_paths + ")");
+  for (size_t i = 0; i < answers->size(); ++i) {
+    std::string failure = Failure(i + 1, (*answers)[i], path, paths);
+    if (!failure.empty()) failures.push_back(std::move(failure));
   }
   if (!failures.empty()) {
     std::fprintf(stderr,
@@ -170,13 +193,10 @@ int CheckKnownAnswers(const char* path) {
     for (const auto& failure : failures) std::fprintf(stderr, "  %s\n", failure.c_str());
     return 1;
   }
-  std::string names;
-  for (const NamedPath* named : paths)
-    names += (names.empty() ? "" : ", ") + std::string(named->name);
   std::printf(
       "The embedded white-box table set computes all %zu known answers of %s (CFB encryption and "
       "decryption on the paths %s)\n",
-      parsed.answers.size(), path, names.c_str());
+      answers->size(), path, PathNames(paths).c_str());
   return 0;
 }
 
@@ -187,11 +207,12 @@ int CheckKnownAnswers(const char* path) {
 
 int CheckDistributionKey(const char* path) {
   const char* const fragment = LAUNCHER_DISTRIBUTION_KEY_FRAGMENT;
-  std::string file;
-  if (!ReadFile(path, file)) {
+  const auto read = tools_common::ReadFile(path);
+  if (!read) {
     std::fprintf(stderr, "launcher-known-answers-check: cannot read %s\n", path);
     return 2;
   }
+  const std::string& file = *read;
   const auto* file_bytes = reinterpret_cast<const uint8_t*>(file.data());
   const std::string compiled_hex = whitebox::HexText(distKey, sizeof distKey);
   const std::string file_hex = whitebox::HexText(file_bytes, file.size());

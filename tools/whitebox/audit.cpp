@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "hex.h"
+
 namespace whitebox {
 
 namespace {
@@ -130,7 +132,8 @@ std::string FormatAuditReport(const AuditReport& report) {
   }
   if (report.recovered_key) {
     text += "LEAK: AES-256 key rebuilt from TboxesLast: " +
-            HexDigits(report.recovered_key->data(), report.recovered_key->size()) + "\n";
+            tools_common::HexDigits(report.recovered_key->data(), report.recovered_key->size()) +
+            "\n";
   }
   for (const TyboxLeak& leak : report.tyboxes) {
     std::snprintf(line, sizeof line, "LEAK: Tyboxes[%d][%d] byte %d = 0x%02x * S(x ^ 0x%02x)\n",

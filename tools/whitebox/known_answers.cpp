@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "hex.h"
 #include "table_set.h"
 
 namespace whitebox {
@@ -16,7 +17,7 @@ constexpr std::string_view kEmptyText = "-";
 std::optional<std::vector<uint8_t>> ParseHexField(std::string_view field) {
   if (field == kEmptyText) return std::vector<uint8_t>{};
   if (field.empty()) return std::nullopt;
-  return ParseHexBytes(field);
+  return tools_common::ParseHexBytes(field);
 }
 
 std::vector<std::string_view> SplitOnSpaces(std::string_view line) {
@@ -84,7 +85,7 @@ std::vector<KnownAnswer> MakeKnownAnswers(const Key256& key, RandomSource& rando
 }
 
 std::string HexText(const uint8_t* bytes, size_t length) {
-  return length == 0 ? std::string(kEmptyText) : HexDigits(bytes, length);
+  return length == 0 ? std::string(kEmptyText) : tools_common::HexDigits(bytes, length);
 }
 
 std::string FormatKnownAnswers(const std::vector<KnownAnswer>& answers) {

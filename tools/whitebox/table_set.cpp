@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "hex.h"
+
 namespace whitebox {
 
 std::unique_ptr<TableSet> BuildPlainTableSet(const Key256& key);
@@ -25,13 +27,6 @@ const uint8_t* ReadWordsLittleEndian(const uint8_t* in, size_t count, uint32_t* 
 }
 
 constexpr size_t kWordsPerRoundTable = sizeof(TableSet::tyboxes) / sizeof(uint32_t);
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -62,35 +57,11 @@ std::unique_ptr<TableSet> DeserializeTableSet(const std::vector<uint8_t>& bytes)
 
 std::optional<Key256> ParseKeyHex(std::string_view hex) {
   if (hex.size() != 2 * sizeof(Key256)) return std::nullopt;
-  const auto bytes = ParseHexBytes(hex);
+  const auto bytes = tools_common::ParseHexBytes(hex);
   if (!bytes) return std::nullopt;
   Key256 key{};
   std::copy(bytes->begin(), bytes->end(), key.begin());
   return key;
-}
-
-std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view hex) {
-  if (hex.size() % 2 != 0) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  bytes.reserve(hex.size() / 2);
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    const int high = HexDigit(hex[i]);
-    const int low = HexDigit(hex[i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
-  }
-  return bytes;
-}
-
-std::string HexDigits(const uint8_t* bytes, size_t length) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(2 * length);
-  for (size_t i = 0; i < length; ++i) {
-    text.push_back(kDigits[bytes[i] >> 4]);
-    text.push_back(kDigits[bytes[i] & 15]);
-  }
-  return text;
 }
 
 std::optional<Construction> ParseConstruction(std::string_view name) {

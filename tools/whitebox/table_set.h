@@ -40,13 +40,6 @@ std::unique_ptr<TableSet> DeserializeTableSet(const std::vector<uint8_t>& bytes)
 // Parses 64 hexadecimal digits (either case, nothing else) into a key; nullopt otherwise.
 std::optional<Key256> ParseKeyHex(std::string_view hex);
 
-// The bytes that pairs of hexadecimal digits (either case) stand for; nullopt iff `hex` has an odd
-// length or a character that is no hexadecimal digit. An empty text is no bytes.
-std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view hex);
-
-// `bytes[0..length)` as lower-case hexadecimal digits, two per byte.
-std::string HexDigits(const uint8_t* bytes, size_t length);
-
 // The ways of folding a key into the network. Every construction makes the block transform equal
 // FIPS-197 AES-256 encryption under the key; they differ in what the tables reveal.
 enum class Construction {

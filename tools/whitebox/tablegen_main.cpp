@@ -24,21 +24,21 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "aes_whitebox_tables.h"
 #include "audit.h"
 #include "known_answers.h"
+#include "read_file.h"
 #include "table_set.h"
 
 namespace {
-
-constexpr size_t kDistributionKeySize = 48;
 
 constexpr char kUsage[] =
     "usage:\n"
@@ -98,13 +98,6 @@ std::string ParseFlags(int argc, char** argv, const std::vector<AcceptedFlag>& a
     }
   }
   return "";
-}
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 bool WriteFile(const std::string& path, const std::string& text) {
@@ -224,15 +217,15 @@ int KnownAnswers(const Flags& flags) {
 }
 
 int Audit(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (!ReadFile(path, bytes)) {
+  const auto bytes = tools_common::ReadFileBytes(path);
+  if (!bytes) {
     std::fprintf(stderr, "launcher-tablegen: cannot read %s\n", path.c_str());
     return 2;
   }
-  const auto tables = whitebox::DeserializeTableSet(bytes);
+  const auto tables = whitebox::DeserializeTableSet(*bytes);
   if (!tables) {
     std::fprintf(stderr, "launcher-tablegen: %s is %zu bytes, expected %zu\n", path.c_str(),
-                 bytes.size(), whitebox::kTableFileSize);
+                 bytes->size(), whitebox::kTableFileSize);
     return 2;
   }
   const auto report = whitebox::AuditTableSet(*tables);
@@ -241,10 +234,12 @@ int Audit(const std::string& path) {
 }
 
 bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& bytes) {
-  if (!ReadFile(path, bytes)) {
+  auto read = tools_common::ReadFileBytes(path);
+  if (!read) {
     std::fprintf(stderr, "launcher-tablegen: cannot read %s\n", path.c_str());
     return false;
   }
+  bytes = std::move(*read);
   if (bytes.size() != expected) {
     std::fprintf(stderr, "launcher-tablegen: %s is %zu bytes, expected %zu\n", path.c_str(),
                  bytes.size(), expected);

@@ -36,6 +36,7 @@
 #include <utility>
 #include <vector>
 
+#include "hex.h"
 #include "native_call.h"
 
 namespace {
@@ -82,24 +83,15 @@ struct Expectations {
 };
 Expectations expected;
 
-std::string FromHex(const std::string& key, const std::string& hex) {
-  auto digit = [&](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    Fail(kCheckFailed, "stand-in-jvm.txt: %s holds a character that is not a hex digit",
-         key.c_str());
-  };
-  Require(hex.size() % 2 == 0, "stand-in-jvm.txt: %s has an odd number of hex digits", key.c_str());
-  std::string bytes;
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    bytes.push_back(static_cast<char>(digit(hex[i]) * 16 + digit(hex[i + 1])));
-  }
-  return bytes;
+std::vector<uint8_t> BytesFromHex(const std::string& key, const std::string& hex) {
+  auto bytes = tools_common::ParseHexBytes(hex);
+  Require(bytes.has_value(), "stand-in-jvm.txt: %s is not hex digits in pairs", key.c_str());
+  return std::move(*bytes);
 }
 
-std::vector<uint8_t> BytesFromHex(const std::string& key, const std::string& hex) {
-  const std::string bytes = FromHex(key, hex);
-  return std::vector<uint8_t>(bytes.begin(), bytes.end());
+std::string FromHex(const std::string& key, const std::string& hex) {
+  const std::vector<uint8_t> bytes = BytesFromHex(key, hex);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 // The path of `file_name` in the folder of this DLL.
