@@ -135,18 +135,17 @@ void RegisterCall(const JavaSide& java, const char* label, const char* method, i
       });
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  const char* jvm_path = std::getenv("LAUNCHER_BENCH_JVM");
-  if (jvm_path == nullptr) jvm_path = LAUNCHER_BENCH_LIBJVM;
-
+// The cipher on a plain table set for the benchmark's key, which BenchMain's javax.crypto side
+// uses too.
+void InitializeCipherForBench() {
   const auto key = whitebox::ParseKeyHex(LAUNCHER_BENCH_KEY);
   const auto tables = whitebox::BuildTableSet(whitebox::Construction::kPlain, *key);
   initializeCipher(tables->xor_tables, tables->tyboxes, tables->tboxes_last, tables->mbl);
+}
 
-  // Standard output becomes a pipe read by DrainTrace; the results go to the original one.
+// Standard output becomes a pipe read by DrainTrace on `drain`; returns a descriptor of the
+// original standard output, where the results go.
+int RedirectStandardOutputToDrain(StartUp& start_up, std::thread& drain) {
   std::fflush(stdout);
   const int report_fd = dup(STDOUT_FILENO);
   int trace_pipe[2];
@@ -154,20 +153,25 @@ int main(int argc, char** argv) {
     Fail("cannot redirect standard output");
   }
   close(trace_pipe[1]);
-  StartUp start_up;
-  std::thread drain(DrainTrace, trace_pipe[0], &start_up);
+  drain = std::thread(DrainTrace, trace_pipe[0], &start_up);
+  return report_fd;
+}
 
+// Starts the VM as the launcher does, on a thread of its own that stays in BenchMain.main for the
+// life of the process. `start_up` must live as long.
+void StartVmHost(const char* jvm_path, StartUp& start_up) {
   static const std::string class_path = std::string("-Djava.class.path=") + LAUNCHER_BENCH_CLASSES;
   static const std::string key_property = std::string("-Dlauncher.test.key=") + LAUNCHER_BENCH_KEY;
   static const char* const options[] = {class_path.c_str(), key_property.c_str()};
-  std::thread host([&] {
+  std::thread host([jvm_path, &start_up] {
     initialize_java_app(jvm_path, options, 2, kMainClass, kNativesClass);
     std::fflush(stdout);
     start_up.host_returned = true;
   });
-  host.detach();  // blocked in BenchMain.main for the life of the process
+  host.detach();
+}
 
-  const JavaSide java = AttachWhenReady(jvm_path, start_up);
+void RegisterBenchmarks(const JavaSide& java) {
   for (const int size : kSizes) {
     RegisterCall(java, "native_encrypt", "nativeEncrypt", size);
     RegisterCall(java, "javax_encrypt", "javaxEncrypt", size);
@@ -181,9 +185,11 @@ int main(int argc, char** argv) {
       benchmark::DoNotOptimize(java.env->CallStaticIntMethod(java.main_class, overhead));
     }
   });
+}
 
-  // From here on the trace goes to nowhere, or to the file LAUNCHER_BENCH_TRACE names (to time the
-  // trace as a redirected log receives it); closing the pipe's last write end ends the drain.
+// From here on the trace goes to nowhere, or to the file LAUNCHER_BENCH_TRACE names (to time the
+// trace as a redirected log receives it); closing the pipe's last write end ends the drain.
+void EndDrain(std::thread& drain) {
   const char* trace_file = std::getenv("LAUNCHER_BENCH_TRACE");
   if (trace_file == nullptr || *trace_file == '\0') trace_file = "/dev/null";
   const int trace_fd = open(trace_file, O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -191,7 +197,10 @@ int main(int argc, char** argv) {
     Fail(std::string("cannot open ") + trace_file);
   close(trace_fd);
   drain.join();
+}
 
+// Runs the registered benchmarks, their results written on `report_fd`.
+void RunBenchmarks(int report_fd) {
   __gnu_cxx::stdio_filebuf<char> report_buffer(report_fd, std::ios::out);
   std::ostream report(&report_buffer);
   benchmark::ConsoleReporter reporter(isatty(report_fd) ? benchmark::ConsoleReporter::OO_Color
@@ -201,6 +210,22 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   report.flush();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  const char* jvm_path = std::getenv("LAUNCHER_BENCH_JVM");
+  if (jvm_path == nullptr) jvm_path = LAUNCHER_BENCH_LIBJVM;
+  InitializeCipherForBench();
+  StartUp start_up;
+  std::thread drain;
+  const int report_fd = RedirectStandardOutputToDrain(start_up, drain);
+  StartVmHost(jvm_path, start_up);
+  RegisterBenchmarks(AttachWhenReady(jvm_path, start_up));
+  EndDrain(drain);
+  RunBenchmarks(report_fd);
   // The VM cannot be destroyed while its main thread blocks in BenchMain.main, and running the
   // process's exit handlers under its live threads gains nothing.
   std::_Exit(0);

@@ -57,7 +57,7 @@ def files_naming(folder, needle):
     return found
 
 
-def main():
+def parse_options():
     parser = argparse.ArgumentParser()
     for option in ('--cmake', '--source', '--work', '--settings', '--generator', '--artifact',
                    '--openssl', '--osslsigncode', '--unsigned'):
@@ -65,16 +65,72 @@ def main():
     parser.add_argument('--wine')
     parser.add_argument('--runner')
     parser.add_argument('--expect')
-    options = parser.parse_args()
+    return parser.parse_args()
 
-    work = nested_build.fresh_folder(os.path.abspath(options.work))
+
+def make_secrets(openssl, work):
+    """A fresh password in a file, the signer's certificate and PKCS#12 file under it, and an
+    unrelated certificate: (password, password_file, certificate, pkcs12, stranger)."""
     secrets_folder = nested_build.fresh_folder(os.path.join(work, 'secrets'))
     password = secrets.token_urlsafe(24)
     password_file = os.path.join(secrets_folder, 'password.txt')
     with open(password_file, 'w') as f:
         f.write(password + '\n')
-    certificate, pkcs12 = make_certificate(options.openssl, secrets_folder, 'signer', password_file)
-    stranger, _ = make_certificate(options.openssl, secrets_folder, 'stranger', None)
+    certificate, pkcs12 = make_certificate(openssl, secrets_folder, 'signer', password_file)
+    stranger, _ = make_certificate(openssl, secrets_folder, 'stranger', None)
+    return password, password_file, certificate, pkcs12, stranger
+
+
+def password_failures(log, build, password, password_file):
+    """What shows the password, or shows no signing step given its file."""
+    failures = []
+    if b'Signing launcher ' not in log or password_file.encode() not in log:
+        failures.append('the verbose build log shows no signing step given the password file')
+    if password.encode() in log:
+        failures.append('the password appears in the configure or build output')
+    for path in files_naming(build, password.encode()):
+        failures.append('the password appears in %s' % path)
+    return failures
+
+
+def signature_failures(osslsigncode, signed, unsigned, certificate, stranger):
+    """osslsigncode must accept `signed` with its CA alone, as SHA-256, and never `unsigned`."""
+    def verify(exe, ca):
+        result = run([osslsigncode, 'verify', '-in', exe, '-CAfile', ca])
+        return result.returncode == 0 and b'Signature verification: ok' in result.stdout, result
+
+    failures = []
+    accepted, result = verify(signed, certificate)
+    if not accepted:
+        failures.append('osslsigncode verify refuses the signed executable:\n%s'
+                        % result.stdout.decode('utf-8', 'replace'))
+    elif b'Message digest algorithm  : SHA256' not in result.stdout:
+        failures.append('the signature does not use SHA-256:\n%s'
+                        % result.stdout.decode('utf-8', 'replace'))
+    if verify(signed, stranger)[0]:
+        failures.append('osslsigncode verify accepts the signature with an unrelated CA')
+    if verify(unsigned, certificate)[0]:
+        failures.append('osslsigncode verify accepts the unsigned executable %s' % unsigned)
+    return failures
+
+
+def wine_failures(options, work, signed):
+    """Each of the unsigned and the signed executable must give the expected transcript."""
+    failures = []
+    cwd = nested_build.fresh_folder(os.path.join(work, 'application-folder'))
+    for exe in (options.unsigned, signed):
+        result = run([sys.executable, options.runner, '--wine', options.wine, '--exe', exe,
+                      '--cwd', cwd, '--expect', options.expect, '--status', '0', '--', 'tarn'])
+        if result.returncode != 0:
+            failures.append('%s under wine:\n%s' % (exe, result.stdout.decode('utf-8',
+                                                                               'replace')))
+    return failures
+
+
+def main():
+    options = parse_options()
+    work = nested_build.fresh_folder(os.path.abspath(options.work))
+    password, password_file, certificate, pkcs12, stranger = make_secrets(options.openssl, work)
 
     build = os.path.join(work, 'build')
     try:
@@ -88,38 +144,11 @@ def main():
     with open(os.path.join(work, 'build.log'), 'wb') as f:
         f.write(log)
     signed = os.path.join(build, options.artifact)
-    failures = []
-    if b'Signing launcher ' not in log or password_file.encode() not in log:
-        failures.append('the verbose build log shows no signing step given the password file')
-    if password.encode() in log:
-        failures.append('the password appears in the configure or build output')
-    for path in files_naming(build, password.encode()):
-        failures.append('the password appears in %s' % path)
-
-    def verify(exe, ca):
-        result = run([options.osslsigncode, 'verify', '-in', exe, '-CAfile', ca])
-        return result.returncode == 0 and b'Signature verification: ok' in result.stdout, result
-
-    accepted, result = verify(signed, certificate)
-    if not accepted:
-        failures.append('osslsigncode verify refuses the signed executable:\n%s'
-                        % result.stdout.decode('utf-8', 'replace'))
-    elif b'Message digest algorithm  : SHA256' not in result.stdout:
-        failures.append('the signature does not use SHA-256:\n%s'
-                        % result.stdout.decode('utf-8', 'replace'))
-    if verify(signed, stranger)[0]:
-        failures.append('osslsigncode verify accepts the signature with an unrelated CA')
-    if verify(options.unsigned, certificate)[0]:
-        failures.append('osslsigncode verify accepts the unsigned executable %s' % options.unsigned)
-
+    failures = password_failures(log, build, password, password_file)
+    failures += signature_failures(options.osslsigncode, signed, options.unsigned, certificate,
+                                   stranger)
     if options.wine:
-        cwd = nested_build.fresh_folder(os.path.join(work, 'application-folder'))
-        for exe in (options.unsigned, signed):
-            result = run([sys.executable, options.runner, '--wine', options.wine, '--exe', exe,
-                          '--cwd', cwd, '--expect', options.expect, '--status', '0', '--', 'tarn'])
-            if result.returncode != 0:
-                failures.append('%s under wine:\n%s' % (exe, result.stdout.decode('utf-8',
-                                                                                   'replace')))
+        failures += wine_failures(options, work, signed)
     if failures:
         print('\n'.join(failures))
         return 1

@@ -136,14 +136,77 @@ def check_image(image, width, height, bits):
     return problems
 
 
-def main():
+def parse_options():
     parser = argparse.ArgumentParser()
     parser.add_argument('exe')
     parser.add_argument('icon')
     parser.add_argument('--sizes', help='comma-separated sizes the group must hold')
     parser.add_argument('--drawn', action='store_true')
-    options = parser.parse_args()
+    return parser.parse_args()
 
+
+def first_group(groups):
+    """The identifier of the group Windows takes: the lowest numeric one, else the first name."""
+    return min(groups, key=lambda k: (isinstance(k, str), k if isinstance(k, int) else 0, str(k)))
+
+
+def image_failures(number, entry, image, icons):
+    """How image `number` of the group differs from the icon file's `image`."""
+    width, height, colours, planes, bits, size, ident = entry
+    failures = []
+    if (width, height, colours, planes, bits) != image[:5]:
+        failures.append('image %d: group entry %s, icon file entry %s'
+                        % (number, entry[:5], image[:5]))
+    data = icons.get(ident)
+    if data is None:
+        return failures + ['image %d: no RT_ICON resource %d' % (number, ident)]
+    if len(data) != size:
+        failures.append('image %d: RT_ICON %d has %d bytes, the group says %d'
+                        % (number, ident, len(data), size))
+    if data != image[5]:
+        failures.append('image %d: RT_ICON %d differs from the icon file\'s image'
+                        % (number, ident))
+    return failures + ['image %d: %s' % (number, p) for p in check_image(data, width, height, bits)]
+
+
+def drawn_failures(number, width, height, data):
+    """A drawn tile has a transparent corner and an opaque centre."""
+    corner, centre = alpha_at(data, width, 0, 0), alpha_at(data, width, width // 2, height // 2)
+    if corner != 0 or centre != 255:
+        return ['image %d (%d px): corner alpha %d, centre alpha %d; expected a transparent corner '
+                'and an opaque centre' % (number, width, corner, centre)]
+    return []
+
+
+def images_failures(entries, expected, icons, drawn):
+    """Each image against the icon file's; with `drawn`, as long as nothing failed so far, whether
+    each square image shows a tile."""
+    failures = []
+    for number, (entry, image) in enumerate(zip(entries, expected), 1):
+        failures += image_failures(number, entry, image, icons)
+        width, height = entry[:2]
+        if drawn and width == height and not failures:
+            failures += drawn_failures(number, width, height, icons[entry[6]])
+    return failures
+
+
+def group_failures(entries, groups, icons, sizes_option):
+    """Icons outside the only group, and sizes other than the wanted square ones."""
+    failures = []
+    unreferenced = sorted(set(icons) - {entry[6] for entry in entries})
+    if len(groups) == 1 and unreferenced:
+        failures.append('RT_ICON resources %s belong to no icon group' % unreferenced)
+    if sizes_option:
+        wanted = sorted(int(s) for s in sizes_option.split(','))
+        sizes = sorted(entry[0] for entry in entries)
+        if sizes != wanted or any(entry[0] != entry[1] for entry in entries):
+            failures.append('icon sizes %s, expected %s (square)'
+                            % ([(e[0], e[1]) for e in entries], wanted))
+    return failures
+
+
+def main():
+    options = parse_options()
     pe = pefile.PE(options.exe)
     with open(options.icon, 'rb') as f:
         expected = icon_file_images(f.read())
@@ -152,50 +215,18 @@ def main():
     if not groups:
         print('%s carries no icon group' % options.exe)
         return 1
-    # Windows takes the group with the lowest numeric identifier, else the first name.
-    first = min(groups, key=lambda k: (isinstance(k, str), k if isinstance(k, int) else 0, str(k)))
+    first = first_group(groups)
     entries = group_entries(groups[first])
     failures = []
-
     if len(entries) != len(expected):
         failures.append('icon group %s lists %d images, %s holds %d'
                         % (first, len(entries), options.icon, len(expected)))
-    for number, (entry, image) in enumerate(zip(entries, expected), 1):
-        width, height, colours, planes, bits, size, ident = entry
-        if (width, height, colours, planes, bits) != image[:5]:
-            failures.append('image %d: group entry %s, icon file entry %s'
-                            % (number, entry[:5], image[:5]))
-        data = icons.get(ident)
-        if data is None:
-            failures.append('image %d: no RT_ICON resource %d' % (number, ident))
-            continue
-        if len(data) != size:
-            failures.append('image %d: RT_ICON %d has %d bytes, the group says %d'
-                            % (number, ident, len(data), size))
-        if data != image[5]:
-            failures.append('image %d: RT_ICON %d differs from the icon file\'s image'
-                            % (number, ident))
-        failures += ['image %d: %s' % (number, p) for p in check_image(data, width, height, bits)]
-        if options.drawn and width == height and not failures:
-            corner, centre = alpha_at(data, width, 0, 0), alpha_at(data, width, width // 2,
-                                                                   height // 2)
-            if corner != 0 or centre != 255:
-                failures.append('image %d (%d px): corner alpha %d, centre alpha %d; expected a '
-                                'transparent corner and an opaque centre'
-                                % (number, width, corner, centre))
-    unreferenced = sorted(set(icons) - {entry[6] for entry in entries})
-    if len(groups) == 1 and unreferenced:
-        failures.append('RT_ICON resources %s belong to no icon group' % unreferenced)
-    sizes = sorted(entry[0] for entry in entries)
-    if options.sizes:
-        wanted = sorted(int(s) for s in options.sizes.split(','))
-        if sizes != wanted or any(entry[0] != entry[1] for entry in entries):
-            failures.append('icon sizes %s, expected %s (square)'
-                            % ([(e[0], e[1]) for e in entries], wanted))
-
+    failures += images_failures(entries, expected, icons, options.drawn)
+    failures += group_failures(entries, groups, icons, options.sizes)
     if failures:
         print('\n'.join(failures))
         return 1
+    sizes = sorted(entry[0] for entry in entries)
     print('%s: icon group %s with %s-pixel images, the images of %s'
           % (options.exe, first, ', '.join(map(str, sizes)), options.icon))
     return 0

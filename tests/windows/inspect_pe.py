@@ -12,11 +12,9 @@ SYSTEM_DLLS = {'kernel32.dll', 'msvcrt.dll', 'user32.dll', 'advapi32.dll', 'shel
                'ws2_32.dll', 'bcrypt.dll', 'ntdll.dll', 'ucrtbase.dll'}
 
 
-def main():
-    path, arch = sys.argv[1], sys.argv[2]
-    pe = pefile.PE(path)
+def header_failures(pe, arch):
+    """The machine and PE format of `arch`, and the Windows GUI subsystem."""
     failures = []
-
     machine = {'i386': 0x14c, 'amd64': 0x8664}[arch]
     if pe.FILE_HEADER.Machine != machine:
         failures.append('machine 0x%x, expected 0x%x' % (pe.FILE_HEADER.Machine, machine))
@@ -25,13 +23,20 @@ def main():
         failures.append('optional header magic 0x%x' % pe.OPTIONAL_HEADER.Magic)
     if pe.OPTIONAL_HEADER.Subsystem != 2:  # IMAGE_SUBSYSTEM_WINDOWS_GUI
         failures.append('subsystem %d, expected 2 (Windows GUI)' % pe.OPTIONAL_HEADER.Subsystem)
+    return failures
 
-    imports = sorted(entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT)
+
+def import_failures(imports):
     foreign = [dll for dll in imports
                if dll not in SYSTEM_DLLS and not dll.startswith('api-ms-win-')]
     if foreign:
-        failures.append('imports DLLs that are not Windows system DLLs: %s' % foreign)
+        return ['imports DLLs that are not Windows system DLLs: %s' % foreign]
+    return []
 
+
+def version_failures(pe):
+    """The version block's strings and its fixed file and product versions."""
+    failures = []
     strings = {}
     for info in getattr(pe, 'FileInfo', []):
         for block in info:
@@ -54,7 +59,11 @@ def main():
             failures.append('fixed file version %s' % (file_version,))
         if product_version != (1, 0, 3):
             failures.append('fixed product version %s' % (product_version,))
+    return failures
 
+
+def manifest_failures(pe):
+    """The application manifest must declare per-monitor DPI awareness."""
     manifest = None
     resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, 'DIRECTORY_ENTRY_RESOURCE') else []
     for kind in resources:
@@ -62,15 +71,23 @@ def main():
             data = kind.directory.entries[0].directory.entries[0].data.struct
             manifest = pe.get_data(data.OffsetToData, data.Size).decode('utf-8')
     if manifest is None:
-        failures.append('no application manifest')
-    else:
-        for needle in ('<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">'
-                       'true</dpiAware>',
-                       '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">'
-                       'PerMonitorV2</dpiAwareness>'):
-            if needle not in manifest:
-                failures.append('manifest lacks %s' % needle)
+        return ['no application manifest']
+    failures = []
+    for needle in ('<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">'
+                   'true</dpiAware>',
+                   '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">'
+                   'PerMonitorV2</dpiAwareness>'):
+        if needle not in manifest:
+            failures.append('manifest lacks %s' % needle)
+    return failures
 
+
+def main():
+    path, arch = sys.argv[1], sys.argv[2]
+    pe = pefile.PE(path)
+    imports = sorted(entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT)
+    failures = (header_failures(pe, arch) + import_failures(imports) + version_failures(pe)
+                + manifest_failures(pe))
     if failures:
         print('\n'.join(failures))
         return 1

@@ -174,7 +174,7 @@ def run_detached(options, folder, exe):
     return 0
 
 
-def main():
+def parse_options():
     parser = argparse.ArgumentParser()
     parser.add_argument('--wine', required=True)
     parser.add_argument('--exe', required=True, help='launcher.exe')
@@ -191,23 +191,23 @@ def main():
     ending.add_argument('--terminate', type=int)
     parser.add_argument('--detached', help='start_without_console.exe')
     parser.add_argument('app')
-    options = parser.parse_args()
+    return parser.parse_args()
 
-    check_openssl(options.openssl)
-    os.makedirs(options.work_dir, exist_ok=True)
+
+def stand_in_ending(options):
+    """How the stand-in's main ends, as stand-in-jvm.txt says it. --terminate also sets the status
+    the run must end with."""
     if options.terminate is not None:
         options.status = options.terminate
-        ending = b'terminate %d\napplication_lines 1' % options.terminate
-    elif options.status is not None:
-        ending = b'exit %d' % options.status
-    else:
-        ending = b'return'
-    exits = options.status is not None
-    folder = make_application_folder(options.work_dir, options, ending)
-    exe = os.path.join(folder, 'launcher.exe')
-    program = windows_path(exe).encode()
-    if options.detached:
-        return run_detached(options, folder, exe)
+        return b'terminate %d\napplication_lines 1' % options.terminate
+    if options.status is not None:
+        return b'exit %d' % options.status
+    return b'return'
+
+
+def run_in_wine(options, folder, exe, exits):
+    """launcher.exe run under wine until it ends, or, when it does not exit by itself, until its
+    keep-alive lines have appeared: (output, stopped, status, standard error)."""
     with tempfile.TemporaryFile() as stderr:
         process = subprocess.Popen([options.wine, exe, options.app], cwd=folder,
                                    stdout=subprocess.PIPE, stderr=stderr, stdin=subprocess.DEVNULL)
@@ -215,7 +215,21 @@ def main():
         output, stopped = read_output(process, marker)
         status = process.wait()
         stderr.seek(0)
-        errors = stderr.read().decode('utf-8', 'replace')
+        return output, stopped, status, stderr.read().decode('utf-8', 'replace')
+
+
+def main():
+    options = parse_options()
+    check_openssl(options.openssl)
+    os.makedirs(options.work_dir, exist_ok=True)
+    ending = stand_in_ending(options)
+    exits = options.status is not None
+    folder = make_application_folder(options.work_dir, options, ending)
+    exe = os.path.join(folder, 'launcher.exe')
+    program = windows_path(exe).encode()
+    if options.detached:
+        return run_detached(options, folder, exe)
+    output, stopped, status, errors = run_in_wine(options, folder, exe, exits)
 
     with open(options.expect, 'rb') as f:
         expected = f.read()
