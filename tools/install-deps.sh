@@ -8,6 +8,9 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   openjdk-17-jdk-headless
+  # The desktop test: a runtime with AWT for X11, an X server without a screen, and ImageMagick's
+  # import for its screenshots.
+  openjdk-17-jdk xvfb imagemagick
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   python3-pefile osslsigncode openssl
   # 32-bit targets: Linux programs (-m32), run natively (against Debian's 32-bit JVM) or under
