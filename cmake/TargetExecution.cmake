@@ -46,8 +46,8 @@ elseif(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(LAUNCHER_TARGET_EXECUTION wine)
   elseif(WIN32)
     set(LAUNCHER_TARGET_EXECUTION none)
-    set(LAUNCHER_NOT_RUN_REASON "this machine cannot run 32-bit Windows programs (32-bit wine \
-needs a kernel that executes 32-bit x86 code, LAUNCHER_32BIT_EXECUTION=${LAUNCHER_32BIT_EXECUTION})")
+    set(LAUNCHER_NOT_RUN_REASON "this machine cannot run 32-bit Windows programs: 32-bit wine \
+needs a kernel that runs 32-bit x86 code (LAUNCHER_32BIT_EXECUTION=${LAUNCHER_32BIT_EXECUTION})")
   elseif(_launcher_linux32 STREQUAL "emulated")
     set(LAUNCHER_TARGET_EXECUTION emulated)
     find_program(LAUNCHER_QEMU_I386 qemu-i386 REQUIRED)
@@ -86,8 +86,8 @@ endif()
 # Sets <var> to a command that prints the line "skipped: <reason>", whatever arguments follow it; a
 # test running it is reported as skipped once launcher_mark_skips() has run in its directory.
 function(launcher_skip_command var reason)
-  set(${var} ${CMAKE_COMMAND} "-DREASON=${reason}" -P ${PROJECT_SOURCE_DIR}/cmake/report-skipped.cmake
-      PARENT_SCOPE)
+  set(${var} ${CMAKE_COMMAND} "-DREASON=${reason}"
+      -P ${PROJECT_SOURCE_DIR}/cmake/report-skipped.cmake PARENT_SCOPE)
 endfunction()
 
 # Every test of the current directory whose output starts with "skipped: " counts as skipped, not
@@ -99,16 +99,19 @@ function(launcher_mark_skips)
   endif()
 endfunction()
 
-# Registers the GoogleTest cases of <target>. Where the target's programs run, they are discovered
-# by running it before the tests (the timeout covers a wine prefix's first start). Elsewhere they
-# are read from its sources and each is reported skipped, by name, with the reason.
+# Registers the GoogleTest cases of <target>, each named after the suite (the folder under tests/)
+# and then the case: <suite>.<TestSuite>.<Test>. Where the target's programs run, the cases are
+# discovered by running it before the tests (the timeout covers a wine prefix's first start).
+# Elsewhere they are read from its sources and each is reported skipped, by name, with the reason.
 function(launcher_add_gtest target)
+  get_filename_component(suite ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   if(LAUNCHER_TARGET_RUNS)
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
+                         TEST_PREFIX ${suite}.)
     return()
   endif()
   launcher_skip_command(skip "${LAUNCHER_NOT_RUN_REASON}")
   set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${skip})
-  gtest_add_tests(TARGET ${target} SKIP_DEPENDENCY TEST_LIST tests)
+  gtest_add_tests(TARGET ${target} SKIP_DEPENDENCY TEST_PREFIX ${suite}. TEST_LIST tests)
   set_tests_properties(${tests} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
 endfunction()

@@ -11,25 +11,25 @@ add_custom_command(TARGET fake_jvm POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fake_jvm> ${_missing_dependency}/jvm.dll
   VERBATIM)
 set(_unable "Unable to load JVM at \\.\\\\jre\\\\bin\\\\client\\\\jvm\\.dll: ")
-add_test(NAME loader_names_the_missing_dependency_of_the_jvm
+add_test(NAME windows.loader_names_the_missing_dependency_of_the_jvm
   COMMAND ${_run} --cwd ${_installs}/missing-dependency
           --expect ${_expected}/jvm-not-loadable.txt --status 0
           --expect-stderr "${_unable}error 126: [^\n]+\n" -- tarn)
-add_test(NAME loader_reason_for_a_file_that_is_not_a_library
+add_test(NAME windows.loader_reason_for_a_file_that_is_not_a_library
   COMMAND ${_run} --cwd ${_installs}/not-a-dll
           --expect ${_expected}/jvm-not-loadable.txt --status 0
           --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
 if(LAUNCHER_OTHER_ARCH_CXX)
-  add_test(NAME loader_reason_for_a_library_of_the_other_architecture
+  add_test(NAME windows.loader_reason_for_a_library_of_the_other_architecture
     COMMAND ${_run} --cwd ${_installs}/wrong-arch
             --expect ${_expected}/jvm-not-loadable.txt --status 0
             --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
 endif()
-add_test(NAME loader_reason_for_a_missing_jvm
+add_test(NAME windows.loader_reason_for_a_missing_jvm
   COMMAND ${_run} --cwd ${CMAKE_CURRENT_BINARY_DIR}
           --expect ${_expected}/jvm-not-loadable.txt --status 0
           --expect-stderr "${_unable}error 126: [^\n]+\n" -- tarn)
-add_test(NAME loader_reason_for_a_library_without_entry_point
+add_test(NAME windows.loader_reason_for_a_library_without_entry_point
   COMMAND ${_run} --cwd ${_installs}/no-entry-point
           --expect ${_expected}/jvm-without-entry-point.txt --status 0
           --expect-stderr
@@ -52,10 +52,10 @@ file(MAKE_DIRECTORY ${_reports})
 function(launcher_detached_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "REPORT;EXPECT;SEEN;SEEN_EXPECT" "COMMAND")
   if(NOT LAUNCHER_TARGET_RUNS)
-    add_test(NAME ${name} COMMAND ${_wine})
+    add_test(NAME windows.${name} COMMAND ${_wine})
     return()
   endif()
-  add_test(NAME ${name}
+  add_test(NAME windows.${name}
     COMMAND ${CMAKE_COMMAND} -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR} -DSTARTER=${_starter}
             -DREPORT=${_reports}/${arg_REPORT} "-DEXPECT=${arg_EXPECT}" "-DCOMMAND=${arg_COMMAND}"
             -DSEEN=${arg_SEEN} "-DSEEN_EXPECT=${arg_SEEN_EXPECT}"
@@ -78,12 +78,13 @@ set(_terminal_run ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run_in_termi
 if(NOT LAUNCHER_TARGET_RUNS)
   set(_terminal_run ${_wine})
 endif()
-add_test(NAME launcher_from_a_terminal_writes_its_trace_there
+add_test(NAME windows.launcher_from_a_terminal_writes_its_trace_there
   COMMAND ${_terminal_run}
           --expect ${PROJECT_SOURCE_DIR}/tests/frontend/expected/default-catalogue-tarn.txt
           --status-report ${_reports}/terminal.txt --status 0
           -- ${_starter} ${_reports}/terminal.txt console $<TARGET_FILE:launcher> tarn)
-set_tests_properties(launcher_from_a_terminal_writes_its_trace_there PROPERTIES RUN_SERIAL ON)
+set_tests_properties(windows.launcher_from_a_terminal_writes_its_trace_there PROPERTIES
+                     RUN_SERIAL ON)
 
 # With the stand-in JVM: the application's own lines, written straight to the standard handle as
 # a Java runtime writes System.out, stand in the redirected stream in true order with the trace,
@@ -91,12 +92,13 @@ set_tests_properties(launcher_from_a_terminal_writes_its_trace_there PROPERTIES 
 # flushed at exit) has kept every trace line before it. Started without standard handles, the
 # launcher still runs the natives and ends with the status the application chooses.
 if(DEFINED _stand_in_run)
-  add_test(NAME stand_in_jvm_tarn_trace_in_true_order_when_terminated
+  add_test(NAME windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
     COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/tarn.json
             --expect ${_expected}/stand-in-jvm-tarn-terminated.txt --terminate 29 tarn)
-  add_test(NAME stand_in_jvm_lum_without_standard_handles
+  add_test(NAME windows.stand_in_jvm_lum_without_standard_handles
     COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/lum.json
             --expect ${_expected}/stand-in-jvm-lum-exit.txt --status 23 --detached ${_starter} lum)
-  set_tests_properties(stand_in_jvm_tarn_trace_in_true_order_when_terminated
-                       stand_in_jvm_lum_without_standard_handles PROPERTIES LABELS stand-in-vm)
+  set_tests_properties(windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
+                       windows.stand_in_jvm_lum_without_standard_handles
+                       PROPERTIES LABELS stand-in-vm)
 endif()
