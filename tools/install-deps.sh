@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake git python3 xxd
+  build-essential cmake git python3 xxd clang-format
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   openjdk-17-jdk-headless

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite, from a clean clone: installs what is missing, probes how this machine runs
-# 32-bit programs, then configures, builds and tests every configuration (CMake workflow presets):
+# 32-bit programs, checks the sources' format, then configures, builds and tests every
+# configuration (CMake workflow presets):
 #   linux         the native build: unit tests, JVM tests, end-to-end runs, the demo
 #   asan          AddressSanitizer + UndefinedBehaviorSanitizer: the same tests
 #   linux-i686    32-bit Linux (-m32): the same tests in 32-bit processes, natively or under
@@ -39,6 +40,10 @@ run_workflow() {
   local status=$?
   results+=("$preset=$status:$junit")
 }
+
+stage "format: the C and C++ sources against .clang-format"
+bash tools/check-format.sh
+results+=("format=$?")
 
 run_workflow linux "native build and tests"
 run_workflow asan "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
