@@ -4,8 +4,8 @@
 // Expected positions were counted by hand from the test texts. Most texts are
 // built by `jvm(V)`, where V starts at column 13, or `opts(V)`, where V starts
 // at line 2 column 11, so columns can be checked at a glance.
-#ifndef LAUNCHER_TESTS_DECODER_DECODE_TEST_UTIL_H
-#define LAUNCHER_TESTS_DECODER_DECODE_TEST_UTIL_H
+#ifndef LAUNCHER_TESTS_DECODER_DECODE_TEST_UTIL_H_
+#define LAUNCHER_TESTS_DECODER_DECODE_TEST_UTIL_H_
 
 #include <gtest/gtest.h>
 
@@ -48,4 +48,4 @@ inline JavaApp decoded(std::string_view text) {
 
 }  // namespace launcher::decode_test
 
-#endif  // LAUNCHER_TESTS_DECODER_DECODE_TEST_UTIL_H
+#endif  // LAUNCHER_TESTS_DECODER_DECODE_TEST_UTIL_H_

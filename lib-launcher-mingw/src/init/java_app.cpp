@@ -20,11 +20,10 @@ constexpr std::string_view kExpectedSequence = "a sequence";
 constexpr std::string_view kExpectedU8 = "u8";
 constexpr std::string_view kExpectedRecord = "struct JavaApp";
 
-// Moves through one of the record's arrays (the array form aside) after its
-// opening bracket (`first`) or after an element. Returns true with `more` set
-// iff an element is due at the cursor; when the array ends here, consumes its
-// closing bracket and clears `more`. A comma directly before the closing
-// bracket is a "trailing comma".
+// Moves through one of the record's arrays (the array form aside) after its opening bracket
+// (`first`) or after an element. Returns true with `more` set iff an element is due at the cursor;
+// when the array ends here, consumes its closing bracket and clears `more`. A comma directly before
+// the closing bracket is a "trailing comma".
 bool next_in_array(Reader& r, bool first, bool& more) {
   r.skip_whitespace();
   if (r.at_end()) return r.fail_eof(json::kEofList);
@@ -44,8 +43,8 @@ bool next_in_array(Reader& r, bool first, bool& more) {
   return true;
 }
 
-// Fails iff `value` holds a NUL byte; positioned at the end of the value just
-// read, so the caller must not have consumed anything after it.
+// Fails iff `value` holds a NUL byte; positioned at the end of the value just read, so the caller
+// must not have consumed anything after it.
 bool check_no_nul(Reader& r, const std::string& value) {
   const std::size_t nul = value.find('\0');
   if (nul == std::string::npos) return true;
@@ -76,8 +75,7 @@ bool read_byte_array(Reader& r, std::string& out) {
   }
 }
 
-// Reads a byte-string value (string or byte array) into `out`, which must be
-// empty.
+// Reads a byte-string value (string or byte array) into `out`, which must be empty.
 bool read_byte_string(Reader& r, std::string& out) {
   r.skip_whitespace();
   if (r.at_end()) return r.fail_eof(json::kEofValue);
@@ -182,8 +180,8 @@ bool read_record_array(Reader& r, JavaApp& app) {
                          " elements");
     }
     if (count > 0) {
-      // Once the record is complete, anything but its closing bracket is
-      // surplus, whether or not a comma introduces it.
+      // Once the record is complete, anything but its closing bracket is surplus, whether or not a
+      // comma introduces it.
       const bool complete = count == kFieldNames.size();
       if (r.peek() != ',') {
         return r.fail_at_next_byte(complete ? json::kTrailingCharacters

@@ -46,10 +46,10 @@ void append_utf8(std::string& out, std::uint32_t cp) {
   }
 }
 
-// For a syntactically valid JSON number that std::from_chars reported out of
-// range: true iff its magnitude is too large (rather than too small) for a
-// double. Such a magnitude is >= 1 exactly when the decimal exponent of its
-// leading significant digit is >= 0, which is all this needs to decide.
+// For a syntactically valid JSON number that std::from_chars reported out of range: true iff its
+// magnitude is too large (rather than too small) for a double. Such a magnitude is >= 1 exactly
+// when the decimal exponent of its leading significant digit is >= 0, which is all this needs to
+// decide.
 bool magnitude_overflows(std::string_view number) {
   if (!number.empty() && number.front() == '-') number.remove_prefix(1);
   const std::size_t int_len = std::min(number.find_first_of(".eE"), number.size());
@@ -83,9 +83,9 @@ bool magnitude_overflows(std::string_view number) {
   return leading_exponent + exponent >= 0;
 }
 
-// For `digits`, the exponent digits of a JSON number after any sign, read one
-// at a time into a signed 32-bit magnitude: how many were read when it
-// stopped fitting (counting the digit that overflowed it), or 0 if it fits.
+// For `digits`, the exponent digits of a JSON number after any sign, read one at a time into a
+// signed 32-bit magnitude: how many were read when it stopped fitting (counting the digit that
+// overflowed it), or 0 if it fits.
 std::size_t exponent_digits_until_overflow(std::string_view digits) {
   constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
   std::int64_t magnitude = 0;
@@ -96,8 +96,8 @@ std::size_t exponent_digits_until_overflow(std::string_view digits) {
   return 0;
 }
 
-// For `written`, a number without fraction or exponent: true iff it is an
-// integer that Number can hold as one, which is then stored in `out`.
+// For `written`, a number without fraction or exponent: true iff it is an integer that Number can
+// hold as one, which is then stored in `out`.
 bool to_integer(std::string_view written, Number& out) {
   const bool negative = written.front() == '-';
   if (negative) written.remove_prefix(1);
@@ -145,8 +145,8 @@ Error error_at(std::string_view text, std::size_t end, std::string_view message)
 }
 
 std::string format_double(double value) {
-  // The shortest round-trip digits come as "[-]d[.ddd]e(+|-)XX"; they are
-  // then placed around the decimal point.
+  // The shortest round-trip digits come as "[-]d[.ddd]e(+|-)XX"; they are then placed around the
+  // decimal point.
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
   std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
@@ -288,8 +288,8 @@ bool Reader::read_escape(std::string* out) {
       if (unit >= 0xDC00 && unit <= 0xDFFF) return fail_here(kLoneSurrogate);
       std::uint32_t cp = unit;
       if (unit >= 0xD800 && unit <= 0xDBFF) {
-        // A high surrogate is only meaningful directly followed by a
-        // low-surrogate escape; together they encode one character.
+        // A high surrogate is only meaningful directly followed by a low-surrogate escape; together
+        // they encode one character.
         for (char expected : {'\\', 'u'}) {
           if (at_end()) return fail_eof(kEofString);
           if (peek() != expected) return fail_at_next_byte(kEndOfHexEscape);
@@ -379,8 +379,8 @@ bool Reader::convert_floating(std::string_view written, Number& out) {
     if (exponent_negative || exponent.front() == '+') exponent.remove_prefix(1);
     const std::size_t read = exponent_digits_until_overflow(exponent);
     if (read != 0) {
-      // Such an exponent leaves only infinity or zero; infinity is refused
-      // where the exponent overflowed, so digits after that are never read.
+      // Such an exponent leaves only infinity or zero; infinity is refused where the exponent
+      // overflowed, so digits after that are never read.
       const bool zero_significand =
           written.substr(0, e).find_first_of("123456789") == std::string_view::npos;
       if (!zero_significand && !exponent_negative) {
@@ -421,8 +421,8 @@ bool Reader::read_literal(std::string_view word) {
 
 bool Reader::read_skipped_key() {
   skip_whitespace();
-  // The end of text can only come after a comma here (an object that ends
-  // right after its brace is caught on entry), and the object is still open.
+  // The end of text can only come after a comma here (an object that ends right after its brace is
+  // caught on entry), and the object is still open.
   if (at_end()) return fail_eof(kEofObject);
   if (peek() != '"') return fail_at_next_byte(kKeyMustBeString);
   if (!read_string(nullptr, StringMode::text)) return false;
@@ -487,8 +487,8 @@ bool Reader::leave_skipped_containers(std::string& open) {
 }
 
 bool Reader::skip_value() {
-  // The closing bracket of every open container, innermost last: the only
-  // state that grows with nesting depth.
+  // The closing bracket of every open container, innermost last: the only state that grows with
+  // nesting depth.
   std::string open;
   for (;;) {
     // A value is due here.

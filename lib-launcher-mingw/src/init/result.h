@@ -3,10 +3,10 @@
 // `Result<T>` is `std::expected<T, Error>` wherever the standard library has
 // it. Toolchains without it (clang 14, used for the fuzzing build) get
 // `detail::FallbackResult<T>`, which offers the subset of the std::expected
-// API this project relies on. Code written against that subset compiles
-// unchanged with either: construct failures only through `fail(...)`.
-#ifndef LAUNCHER_INIT_RESULT_H
-#define LAUNCHER_INIT_RESULT_H
+// API this project relies on. Code written against that subset compiles unchanged with either:
+// construct failures only through `fail(...)`.
+#ifndef LAUNCHER_INIT_RESULT_H_
+#define LAUNCHER_INIT_RESULT_H_
 
 #include <cstdlib>
 #include <string>
@@ -24,8 +24,8 @@
 
 namespace launcher {
 
-// A failure, ready to show to a person: `message` is complete, including any
-// position information, and needs no further context to be understood.
+// A failure, ready to show to a person: `message` is complete, including any position information,
+// and needs no further context to be understood.
 struct Error {
   std::string message;
 
@@ -34,15 +34,15 @@ struct Error {
 
 namespace detail {
 
-// What `fail` yields when std::expected is unavailable; converts into any
-// FallbackResult<T> as its error state.
+// What `fail` yields when std::expected is unavailable; converts into any FallbackResult<T> as its
+// error state.
 struct Failure {
   Error error;
 };
 
-// Holds either a T or an Error. Accessing the side that is not held is a
-// contract violation and aborts the process (std::expected would throw,
-// which this project never lets escape, so no caller may rely on either).
+// Holds either a T or an Error. Accessing the side that is not held is a contract violation and
+// aborts the process (std::expected would throw, which this project never lets escape, so no caller
+// may rely on either).
 template <class T>
 class FallbackResult {
   static_assert(!std::is_same_v<T, Error>, "a result cannot hold an Error as its value");
@@ -103,4 +103,4 @@ inline detail::Failure fail(Error error) { return detail::Failure{std::move(erro
 
 }  // namespace launcher
 
-#endif  // LAUNCHER_INIT_RESULT_H
+#endif  // LAUNCHER_INIT_RESULT_H_
