@@ -43,8 +43,8 @@ std::string Narrow(const std::wstring& wide) {
                                          nullptr, 0, nullptr, nullptr);
   if (length <= 0) return std::string();
   std::string narrow(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
-                      length, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), length,
+                      nullptr, nullptr);
   return narrow;
 }
 
@@ -57,8 +57,8 @@ std::string SystemError(DWORD code) {
   std::wstring message = length > 0 && buffer != nullptr ? std::wstring(buffer, length) : L"";
   if (buffer != nullptr) LocalFree(buffer);
   // The system's messages end in a line end; one line is wanted.
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                              message.back() == L' ')) {
+  while (!message.empty() &&
+         (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
     message.pop_back();
   }
   std::string text = "error " + std::to_string(code);

@@ -62,7 +62,7 @@ jbyteArray ToJavaArray(JNIEnv* jni, const uint8_t* bytes, jsize length) {
   jbyteArray array = jni->NewByteArray(length);
   if (array == nullptr) {
     launcher::trace("    Error - could not create a Java array of %d bytes\n",
-                static_cast<int>(length));
+                    static_cast<int>(length));
     return nullptr;
   }
   if (length > 0) {
@@ -136,7 +136,7 @@ jbyteArray JNICALL encrypt(JNIEnv* jni, jobject /*receiver*/, jobject iv, jobjec
   const auto length = static_cast<int32_t>(capacity);
   if (length % 16 != 0) {
     launcher::trace("    Error - plaintext length (%d) is not a multiple of 16\n",
-                static_cast<int>(length));
+                    static_cast<int>(length));
     return nullptr;
   }
   const uint8_t* iv_bytes = IvBytes(jni, iv);
@@ -292,7 +292,7 @@ extern "C" int initialize_java_app(const char* jvm_path, const char* const* opti
                                    const char* main_class, const char* encrypt_class) {
   launcher::trace("Initializing Java in CPP :  %s\n", jvm_path);
   launcher::trace("Params :  options : %p\n  coptions: %d\n", static_cast<const void*>(options),
-              coptions);
+                  coptions);
   SleepMilliseconds(1000);
 
   JavaVM* jvm = nullptr;

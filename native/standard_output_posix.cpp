@@ -1,11 +1,11 @@
+#include "standard_output.h"
+
 #include <errno.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <mutex>
-
-#include "standard_output.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include <windows.h>
+#include "standard_output.h"
 
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
-
-#include "standard_output.h"
+#include <windows.h>
 
 // The launcher writes its streams with WriteFile on the process's standard handles, not through
 // the C runtime: a GUI program started without handles has C runtime streams without a valid
@@ -33,9 +32,9 @@ bool AttachParentConsole() {
 // it -2) is reopened; one that claims a descriptor is left alone, since closing that descriptor is
 // itself one of the calls that may raise the invalid-parameter handler.
 bool UseConsole(DWORD which, FILE* stream) {
-  HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
+  HANDLE console =
+      CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (console == INVALID_HANDLE_VALUE) return false;
   SetStdHandle(which, console);
   return _fileno(stream) < 0 && freopen("CONOUT$", "w", stream) != nullptr;
