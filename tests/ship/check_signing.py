@@ -6,11 +6,13 @@ checks that
   - osslsigncode verify accepts the signature with that certificate as the trusted CA, and refuses
     it with another certificate, as it refuses the unsigned executable;
   - under wine (--wine), the signed executable prints the same transcript and exits with the same
-    status as the unsigned one (both compared with EXPECTED by run_launcher.py).
+    status as the unsigned one (both compared by the transcript checker RUNNER with the expected
+    transcript EXPECTED, whose catalogue placeholders come from the catalogue text TEXT).
 
 usage: check_signing.py --cmake CMAKE --source DIR --work DIR --settings FILE --generator NAME
                         --artifact PATH --openssl OPENSSL --osslsigncode OSSLSIGNCODE
-                        --unsigned EXE [--wine WINE --runner RUN_LAUNCHER --expect EXPECTED]
+                        --unsigned EXE
+                        [--wine WINE --runner RUNNER --expect EXPECTED --catalogue TEXT]
 """
 import argparse
 import os
@@ -65,6 +67,7 @@ def parse_options():
     parser.add_argument('--wine')
     parser.add_argument('--runner')
     parser.add_argument('--expect')
+    parser.add_argument('--catalogue')
     return parser.parse_args()
 
 
@@ -120,7 +123,8 @@ def wine_failures(options, work, signed):
     cwd = nested_build.fresh_folder(os.path.join(work, 'application-folder'))
     for exe in (options.unsigned, signed):
         result = run([sys.executable, options.runner, '--wine', options.wine, '--exe', exe,
-                      '--cwd', cwd, '--expect', options.expect, '--status', '0', '--', 'tarn'])
+                      '--cwd', cwd, '--expect', options.expect, '--catalogue', options.catalogue,
+                      '--status', '0', '--', 'tarn'])
         if result.returncode != 0:
             failures.append('%s under wine:\n%s' % (exe, result.stdout.decode('utf-8',
                                                                                'replace')))

@@ -1,7 +1,8 @@
 # What launcher.exe tells a user who cannot see why it did not start: the loader's reason on
 # standard error, and the trace without standard handles or on the terminal that started it.
 # Included by this folder's CMakeLists.txt; uses its installation folders (_installs, _client), its
-# runners (_run, _wine: a skip command where the target's programs cannot run) and _expected.
+# runners (_run, _wine: a skip command where the target's programs cannot run), _expected and
+# _not_loadable.
 
 # The loader's reason follows the unchanged trace on standard error, as the system error code and
 # message, e.g. for a jvm.dll whose own dependency is missing.
@@ -13,21 +14,21 @@ add_custom_command(TARGET fake_jvm POST_BUILD
 set(_unable "Unable to load JVM at \\.\\\\jre\\\\bin\\\\client\\\\jvm\\.dll: ")
 add_test(NAME windows.loader_names_the_missing_dependency_of_the_jvm
   COMMAND ${_run} --cwd ${_installs}/missing-dependency
-          --expect ${_expected}/jvm-not-loadable.txt --status 0
+          --expect ${_not_loadable} --status 0
           --expect-stderr "${_unable}error 126: [^\n]+\n" -- tarn)
 add_test(NAME windows.loader_reason_for_a_file_that_is_not_a_library
   COMMAND ${_run} --cwd ${_installs}/not-a-dll
-          --expect ${_expected}/jvm-not-loadable.txt --status 0
+          --expect ${_not_loadable} --status 0
           --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
 if(LAUNCHER_OTHER_ARCH_CXX)
   add_test(NAME windows.loader_reason_for_a_library_of_the_other_architecture
     COMMAND ${_run} --cwd ${_installs}/wrong-arch
-            --expect ${_expected}/jvm-not-loadable.txt --status 0
+            --expect ${_not_loadable} --status 0
             --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
 endif()
 add_test(NAME windows.loader_reason_for_a_missing_jvm
   COMMAND ${_run} --cwd ${CMAKE_CURRENT_BINARY_DIR}
-          --expect ${_expected}/jvm-not-loadable.txt --status 0
+          --expect ${_not_loadable} --status 0
           --expect-stderr "${_unable}error 126: [^\n]+\n" -- tarn)
 add_test(NAME windows.loader_reason_for_a_library_without_entry_point
   COMMAND ${_run} --cwd ${_installs}/no-entry-point
@@ -79,8 +80,7 @@ if(NOT LAUNCHER_TARGET_RUNS)
   set(_terminal_run ${_wine})
 endif()
 add_test(NAME windows.launcher_from_a_terminal_writes_its_trace_there
-  COMMAND ${_terminal_run}
-          --expect ${PROJECT_SOURCE_DIR}/tests/frontend/expected/default-catalogue-tarn.txt
+  COMMAND ${_terminal_run} --expect ${_not_loadable} --catalogue ${LAUNCHER_CATALOGUE_DIR}/tarn.json
           --status-report ${_reports}/terminal.txt --status 0
           -- ${_starter} ${_reports}/terminal.txt console $<TARGET_FILE:launcher> tarn)
 set_tests_properties(windows.launcher_from_a_terminal_writes_its_trace_there PROPERTIES
@@ -94,10 +94,10 @@ set_tests_properties(windows.launcher_from_a_terminal_writes_its_trace_there PRO
 if(DEFINED _stand_in_run)
   add_test(NAME windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
     COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/tarn.json
-            --expect ${_expected}/stand-in-jvm-tarn-terminated.txt --terminate 29 tarn)
+            --expect ${_expected}/stand-in-jvm-terminated.txt --terminate 29 tarn)
   add_test(NAME windows.stand_in_jvm_lum_without_standard_handles
     COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/lum.json
-            --expect ${_expected}/stand-in-jvm-lum-exit.txt --status 23 --detached ${_starter} lum)
+            --expect ${_expected}/stand-in-jvm-exit.txt --status 23 --detached ${_starter} lum)
   set_tests_properties(windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
                        windows.stand_in_jvm_lum_without_standard_handles
                        PROPERTIES LABELS stand-in-vm)

@@ -2,12 +2,14 @@
 """Runs a Windows program under wine in a pseudo-terminal, as a user's terminal would, and checks
 that given lines appear on the terminal in order.
 
-    run_in_terminal.py --wine WINE --expect FILE [--status-report FILE --status N] -- PROGRAM ARGS...
+    run_in_terminal.py --wine WINE --expect FILE [--catalogue TEXT]
+                       [--status-report FILE --status N] -- PROGRAM ARGS...
 
-FILE holds the expected lines; {PROGRAM} and {POINTER} lines may hold anything (the first is a
-path, the second a %p value). Wine's console draws with terminal control sequences and CR LF line
-ends; both are removed before the comparison. With --status-report, the file that
-start_without_console wrote must say "exit status N".
+FILE is an expected transcript (launcher_testing.transcript), its catalogue placeholders filled
+from the catalogue text TEXT; its lines that hold {PROGRAM} or {POINTER} may be anything. Wine's
+console draws with terminal control sequences and CR LF line ends; both are removed before the
+comparison. With --status-report, the file that start_without_console wrote must say
+"exit status N".
 """
 import argparse
 import fcntl
@@ -18,6 +20,8 @@ import struct
 import sys
 import termios
 import time
+
+from launcher_testing.transcript import Transcript
 
 CONTROL = re.compile(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b[()][A-Za-z0-9]|\x1b[=>]")
 
@@ -52,6 +56,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--wine", required=True)
     parser.add_argument("--expect", required=True)
+    parser.add_argument("--catalogue")
     parser.add_argument("--status-report")
     parser.add_argument("--status", type=int)
     parser.add_argument("command", nargs="+")
@@ -59,12 +64,12 @@ def main():
 
     output, _ = run_in_pty([options.wine] + options.command, timeout=120)
     lines = screen_lines(output)
-    with open(options.expect, encoding="utf-8") as f:
-        expected = [line.rstrip() for line in f.read().split("\n")]
+    expected = [None if line is None else line.decode("utf-8").rstrip()
+                for line in Transcript(options.expect, options.catalogue).fixed_lines()]
     failures = []
     cursor = 0
     for wanted in expected:
-        if "{PROGRAM}" in wanted or "{POINTER}" in wanted or not wanted:
+        if not wanted:  # a line that differs from run to run, or an empty one
             continue
         found = next((i for i in range(cursor, len(lines)) if lines[i] == wanted), None)
         if found is None:

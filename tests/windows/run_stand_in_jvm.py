@@ -16,14 +16,12 @@ under the build's key), and how the stand-in's main ends:
                          STARTER (start_without_console) without any standard handle, so only its
                          exit status is compared
 
-The expected text may hold {PROGRAM} (the path of launcher.exe as wine shows it to the program)
-and {POINTER} (a %p value).
+The expected transcript's placeholders are those of launcher_testing.transcript, the catalogue's
+filled from the catalogue text given with --catalogue.
 """
 import argparse
 import hashlib
-import json
 import os
-import re
 import select
 import shutil
 import subprocess
@@ -31,20 +29,12 @@ import sys
 import tempfile
 import time
 
-# The transcript comparison of the front end's runner: the same placeholders, the same rules.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'frontend'))
-from run_launcher import transcript_pattern  # noqa: E402
+from launcher_testing.catalogue import CatalogueEntry
+from launcher_testing.transcript import Transcript, windows_path
 
 TIMEOUT_SECONDS = 120
 # Long enough for the batch evaluation of CFB decryption, and ending in a partial block.
 PLAINTEXT_LENGTH = 8192 + 5
-
-
-def catalogue_bytes(value):
-    """A catalogue string value as bytes: a JSON string, or an array of byte values."""
-    if isinstance(value, list):
-        return bytes(value)
-    return value.encode('utf-8')
 
 
 def pseudo_random_bytes(label, length):
@@ -73,8 +63,7 @@ def check_openssl(openssl):
 
 
 def write_expectations(path, options, ending):
-    with open(options.catalogue, 'rb') as f:
-        app = json.loads(f.read().decode('utf-8'))
+    app = CatalogueEntry(options.catalogue)
     with open(options.distribution_key, 'rb') as f:
         distribution_key = f.read()
     iv = pseudo_random_bytes(b'stand-in iv', 16)
@@ -82,9 +71,9 @@ def write_expectations(path, options, ending):
     ciphertext = aes_256_cfb(options.openssl, options.key, iv, plaintext)
     if len(ciphertext) != len(plaintext):
         raise SystemExit('OpenSSL returned %d bytes for %d' % (len(ciphertext), len(plaintext)))
-    lines = [b'encrypt_class ' + catalogue_bytes(app['encrypt_class']).hex().encode(),
-             b'main_class ' + catalogue_bytes(app['main_class']).hex().encode()]
-    lines += [b'option ' + catalogue_bytes(o).hex().encode() for o in app['options']]
+    lines = [b'encrypt_class ' + app.encrypt_class.hex().encode(),
+             b'main_class ' + app.main_class.hex().encode()]
+    lines += [b'option ' + option.hex().encode() for option in app.options]
     lines += [b'iv ' + iv.hex().encode(),
               b'plaintext ' + plaintext.hex().encode(),
               b'ciphertext ' + ciphertext.hex().encode(),
@@ -139,10 +128,7 @@ def compare(output, expected, program, keep_alive_lines):
         end = output.find(marker)
         if end >= 0:
             output, rest = output[:end + len(marker)], output[end + len(marker):]
-    failures = []
-    if not re.fullmatch(transcript_pattern(expected, program), output, re.DOTALL):
-        failures.append('standard output differs\n--- expected\n%r\n--- actual\n%r'
-                        % (expected, output))
+    failures = expected.differences(output, program)
     counter = keep_alive_lines
     for line in rest.splitlines(keepends=True):
         if line != b'Main Thread is alive (%d)\n' % counter:
@@ -150,10 +136,6 @@ def compare(output, expected, program, keep_alive_lines):
             break
         counter += 1
     return failures
-
-
-def windows_path(path):
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
 
 
 def run_detached(options, folder, exe):
@@ -231,8 +213,7 @@ def main():
         return run_detached(options, folder, exe)
     output, stopped, status, errors = run_in_wine(options, folder, exe, exits)
 
-    with open(options.expect, 'rb') as f:
-        expected = f.read()
+    expected = Transcript(options.expect, options.catalogue)
     failures = compare(output, expected, program, options.keep_alive_lines)
     if exits and status != options.status:
         failures.append('exit status %d, expected %d' % (status, options.status))

@@ -1,18 +1,19 @@
 #!/usr/bin/env python3
-"""Runs a launcher executable and compares its standard output byte for byte with an expected text.
+"""Runs a launcher executable and compares its standard output byte for byte with an expected
+transcript, and its exit status with the expected one.
 
-The expected text may hold two placeholders:
-  {PROGRAM}  the program path exactly as the launcher prints it (argv[0]; under wine, the Windows
-             form of the path: Z: followed by the path with backslashes)
-  {POINTER}  the value of a %p directive, which differs from run to run
-Arguments may contain \\xNN escapes, to pass bytes that are not UTF-8; the argument {EMPTY} stands
-for an empty argument (which CTest would drop).
+The transcript's placeholders are those of launcher_testing.transcript; those of the catalogue are
+filled from the catalogue text given with --catalogue. Arguments may contain \\xNN escapes, to pass
+bytes that are not UTF-8; the argument {EMPTY} stands for an empty argument (which CTest would
+drop).
 """
 import argparse
 import os
 import re
 import subprocess
 import sys
+
+from launcher_testing.transcript import Transcript, windows_path
 
 
 def decode_argument(text):
@@ -22,17 +23,11 @@ def decode_argument(text):
                   text.encode('utf-8'))
 
 
-def transcript_pattern(expected, program):
-    """A regular expression for the expected text, its placeholders filled in (see above)."""
-    pattern = re.escape(expected)
-    pattern = pattern.replace(re.escape(b'{PROGRAM}'), re.escape(program))
-    return pattern.replace(re.escape(b'{POINTER}'), rb'(?:(?:0x)?[0-9a-fA-F]+|\(nil\))')
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--exe', required=True)
-    parser.add_argument('--expect', required=True, help='file holding the expected output')
+    parser.add_argument('--expect', required=True, help='file holding the expected transcript')
+    parser.add_argument('--catalogue', help='the catalogue text of the entry the run starts')
     parser.add_argument('--status', type=int, required=True, help='expected exit status')
     parser.add_argument('--wine', help='wine launcher script; runs the program under it')
     parser.add_argument('--emulator', help='runs the program under it (qemu-i386); the program '
@@ -43,23 +38,19 @@ def main():
     parser.add_argument('args', nargs='*')
     options = parser.parse_args()
 
+    expected = Transcript(options.expect, options.catalogue)
     exe = os.path.abspath(options.exe)
     command = [exe.encode()] + [decode_argument(a) for a in options.args]
     program = exe.encode()
     if options.wine:
         command = [options.wine.encode()] + command
-        program = b'Z:' + exe.encode().replace(b'/', b'\\')
+        program = os.fsencode(windows_path(exe))
     elif options.emulator:
         command = [options.emulator.encode()] + command
     result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                             cwd=options.cwd, timeout=120)
 
-    with open(options.expect, 'rb') as f:
-        expected = f.read()
-    failures = []
-    if not re.fullmatch(transcript_pattern(expected, program), result.stdout, re.DOTALL):
-        failures.append('standard output differs\n--- expected\n%r\n--- actual\n%r'
-                        % (expected, result.stdout))
+    failures = expected.differences(result.stdout, program)
     if options.expect_stderr is not None and not re.fullmatch(
             options.expect_stderr.encode(), result.stderr, re.DOTALL):
         failures.append('standard error does not match %r' % options.expect_stderr)
