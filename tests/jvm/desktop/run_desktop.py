@@ -32,8 +32,7 @@ import threading
 import time
 import zlib
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-import run_scenario  # noqa: E402
+from launcher_testing.vm_host import ENCRYPT_TRACE, KEY_TRACE, LAUNCHED, MAIN_FOUND, Checks, Run
 
 EXIT_STATUS = 7  # DesktopMain.EXIT_STATUS
 SCREEN = (1024, 768)
@@ -270,7 +269,7 @@ def run_desktop(s, args, display):
         f.write(stdout)
     with open(os.path.join(out, "stderr.txt"), "w") as f:
         f.write(stderr)
-    run = run_scenario.Run(command, status, stdout, stderr)
+    run = Run(command, status, stdout, stderr)
     s.runs.append(run)
     check_run(s, args, run)
 
@@ -305,13 +304,11 @@ def check_run(s, args, run):
         for line in text.split("\n"):
             s.expect("WARNING" not in line, f"{name} has a warning: {line!r}")
     s.expect_blocks(run, [[args.launcher], [f"Entry:: {args.app}"],
-                          [f"Start java application {args.app}"], run_scenario.LAUNCHED,
-                          run_scenario.MAIN_FOUND])
+                          [f"Start java application {args.app}"], LAUNCHED, MAIN_FOUND])
     # The EDT's calls may be traced while the initial thread's keep-alive lines, written in two
     # parts, are under way: each native trace line is counted where it stands in the text.
     encrypt_calls, _, key_calls = s.java_call_counts(run)
-    for text, calls in ((run_scenario.ENCRYPT_TRACE, encrypt_calls),
-                        (run_scenario.KEY_TRACE, key_calls)):
+    for text, calls in ((ENCRYPT_TRACE, encrypt_calls), (KEY_TRACE, key_calls)):
         found = run.stdout.count(text + "\n")
         s.expect(found == calls and calls > 0,
                  f"{found} lines {text!r} for {calls} calls from the Java side")
@@ -335,7 +332,7 @@ def main():
         if os.path.exists(os.path.join(args.output_dir, old)):
             os.remove(os.path.join(args.output_dir, old))
 
-    s = run_scenario.Scenario(args)
+    s = Checks(args)
     xvfb, display = start_xvfb(args.xvfb, os.path.join(args.output_dir, "xvfb.log"))
     try:
         print(f"Xvfb on display {display}")

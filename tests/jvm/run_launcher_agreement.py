@@ -6,16 +6,16 @@ The Java side writes only to stderr (its checks, a CALLS line and a VERDICT line
 process with System.exit; stdout holds the launcher's own trace. Checked: the exit status, the
 trace of a start that reached main, exactly one native trace line per call the Java side counted
 and one refusal line per length from 1 to 100 that is not a multiple of 16, the Java side's
-verdict, no keep-alive line and no checked-JNI warning (the checks of run_scenario.py).
+verdict, no keep-alive line and no checked-JNI warning.
 
-    run_launcher.py --launcher PATH --app tarn|lum
+    run_launcher_agreement.py --launcher PATH --app tarn|lum
 """
 
 import argparse
 import os
 import sys
 
-import run_scenario
+from launcher_testing.vm_host import LAUNCHED, MAIN_FOUND, Checks, expect_native_lines_after_main
 
 
 def main():
@@ -24,15 +24,14 @@ def main():
     parser.add_argument("--app", required=True, choices=["tarn", "lum"])
     args = parser.parse_args()
 
-    s = run_scenario.Scenario(args)
+    s = Checks(args)
     run = s.run_command([args.launcher, args.app], os.getcwd())
     s.expect_verdict(run, f"launcher_agreement_{args.app}")
     s.expect_blocks(run, [[args.launcher], [f"Entry:: {args.app}"],
-                          [f"Start java application {args.app}"], run_scenario.LAUNCHED,
-                          run_scenario.MAIN_FOUND])
+                          [f"Start java application {args.app}"], LAUNCHED, MAIN_FOUND])
     refusals = {f"    Error - plaintext length ({n}) is not a multiple of 16": 1
                 for n in range(1, 101) if n % 16}
-    run_scenario.expect_native_lines_after_main(s, run, refusals)
+    expect_native_lines_after_main(s, run, refusals)
     s.expect("Main Thread is alive" not in run.stdout,
              "main returned to the launcher instead of ending the VM")
     return s.report(f"launcher {args.app}")
