@@ -14,9 +14,7 @@ public final class CipherAgreementMain {
 
   public static void main(String[] args) {
     Harness h = new Harness("cipher_agreement");
-    long seed = Long.getLong("launcher.test.seed", System.nanoTime());
-    System.err.println("seed " + seed);
-    Random random = new Random(seed);
+    Random random = Harness.seededRandom();
     for (int round = 0; round < ROUNDS && h.failures() == 0; ++round) {
       byte[] iv = new byte[16];
       random.nextBytes(iv);

@@ -103,9 +103,7 @@ public final class DesktopMain {
   /** The natives, called on the EDT, against javax.crypto and the configured key file. */
   private void runNatives() {
     check("the natives run on the event dispatch thread", SwingUtilities.isEventDispatchThread());
-    long seed = Long.getLong("launcher.test.seed", System.nanoTime());
-    System.err.println("seed " + seed);
-    Random random = new Random(seed);
+    Random random = Harness.seededRandom();
     for (int n : new int[] {0, 16, 48, 1024}) {
       byte[] iv = new byte[16];
       random.nextBytes(iv);

@@ -3,6 +3,7 @@ package launchertest;
 import java.nio.ByteBuffer;
 import java.util.Arrays;
 import java.util.HexFormat;
+import java.util.Random;
 import java.util.concurrent.atomic.AtomicInteger;
 import launchersupport.JceAes;
 
@@ -95,6 +96,16 @@ final class Harness {
   static byte[] expectedDistributionKey() throws java.io.IOException {
     return java.nio.file.Files.readAllBytes(
         java.nio.file.Path.of(System.getProperty("launcher.test.distribution_key")));
+  }
+
+  /**
+   * A random source for test data, seeded from -Dlauncher.test.seed when given, else afresh; the
+   * seed goes to stderr so that a failing run can be repeated.
+   */
+  static Random seededRandom() {
+    long seed = Long.getLong("launcher.test.seed", System.nanoTime());
+    System.err.println("seed " + seed);
+    return new Random(seed);
   }
 
   static String hex(byte[] bytes) {

@@ -23,9 +23,7 @@ public final class LauncherAgreementMain {
     String app = System.getProperty("launcher.test.app");
     Harness h = new Harness("launcher_agreement_" + app);
     h.check("main is called with a null argument array", args == null);
-    long seed = Long.getLong("launcher.test.seed", System.nanoTime());
-    System.err.println("seed " + seed);
-    Random random = new Random(seed);
+    Random random = Harness.seededRandom();
     for (int n = 0; n <= MAX_LENGTH; ++n) {
       byte[] iv = new byte[16];
       random.nextBytes(iv);
