@@ -337,27 +337,18 @@ def parse_args():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--list", action="store_true",
                         help="print the names of the scenarios that can run, and run none")
-    parser.add_argument("scenario", nargs="?", choices=sorted(SCENARIOS))
-    parser.add_argument("--host")
-    parser.add_argument("--jvm")
-    parser.add_argument("--vm", choices=["client", "server"])
-    parser.add_argument("--bits", choices=["32", "64"])
-    parser.add_argument("--classes")
-    parser.add_argument("--key")
-    parser.add_argument("--distribution-key")
-    parser.add_argument("--not-a-jvm")
+    running = "--list" not in sys.argv[1:]  # a run needs everything; a listing only the JVMs
+    parser.add_argument("scenario", nargs=None if running else "?", choices=sorted(SCENARIOS))
+    for option in ("--host", "--jvm", "--classes", "--key", "--distribution-key", "--not-a-jvm"):
+        parser.add_argument(option, required=running)
+    parser.add_argument("--vm", required=running, choices=["client", "server"])
+    parser.add_argument("--bits", required=running, choices=["32", "64"])
     parser.add_argument("--other-architecture-jvm", default="",
                         help="a JVM library this host's processes cannot load (optional)")
     args = parser.parse_args()
-    if args.list:
-        return args
-    required = ("scenario", "host", "jvm", "vm", "bits", "classes", "key", "distribution_key",
-                "not_a_jvm")
-    missing = [name for name in required if getattr(args, name) is None]
-    if missing:
-        parser.error("missing: " + ", ".join(missing))
-    for name in ("host", "jvm", "classes", "distribution_key", "not_a_jvm"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))  # the host runs in `classes`
+    if running:
+        for name in ("host", "jvm", "classes", "distribution_key", "not_a_jvm"):
+            setattr(args, name, os.path.abspath(getattr(args, name)))  # the host runs in `classes`
     return args
 
 
