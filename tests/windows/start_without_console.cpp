@@ -16,9 +16,7 @@
 
 namespace {
 
-std::wstring Quoted(const wchar_t* argument) {
-  return std::wstring(L"\"") + argument + L"\"";
-}
+std::wstring Quoted(const wchar_t* argument) { return std::wstring(L"\"") + argument + L"\""; }
 
 bool WriteReport(const wchar_t* path, const std::wstring& report) {
   FILE* file = _wfopen(path, L"wb");

@@ -76,7 +76,7 @@ struct Expectations {
   std::vector<uint8_t> plaintext;
   std::vector<uint8_t> ciphertext;
   std::vector<uint8_t> distribution_key;
-  bool main_exits = false;  // else main returns
+  bool main_exits = false;       // else main returns
   bool main_terminates = false;  // with main_exits: TerminateProcess instead of ExitProcess
   UINT exit_status = 0;
   bool application_lines = false;
@@ -438,8 +438,8 @@ void WriteApplicationLine(const std::string& text) {
   if (!expected.application_lines) return;
   const std::string line = "application: " + text + "\n";
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
-            &written, nullptr);
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+            nullptr);
 }
 
 // Calls native `index` with the thread's JNIEnv*, the receiving class and `java_arguments`, the
