@@ -1,17 +1,17 @@
 # What launcher.exe tells a user who cannot see why it did not start: the loader's reason on
 # standard error, and the trace without standard handles or on the terminal that started it.
-# Included by this folder's CMakeLists.txt; uses its installation folders (_installs, _client), its
-# runners (_run, _wine: a skip command where the target's programs cannot run), _expected and
-# _not_loadable.
+# Included by this folder's CMakeLists.txt; uses its installation folders and JVM path (_installs,
+# _client, _jvm_file, _jvm_pattern), its runners (_run, _wine: a skip command where the target's
+# programs cannot run), _expected and _not_loadable.
 
 # The loader's reason follows the unchanged trace on standard error, as the system error code and
 # message, e.g. for a jvm.dll whose own dependency is missing.
 set(_missing_dependency ${_installs}/missing-dependency/${_client})
 file(MAKE_DIRECTORY ${_missing_dependency})
 add_custom_command(TARGET fake_jvm POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fake_jvm> ${_missing_dependency}/jvm.dll
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fake_jvm> ${_missing_dependency}/${_jvm_file}
   VERBATIM)
-set(_unable "Unable to load JVM at \\.\\\\jre\\\\bin\\\\client\\\\jvm\\.dll: ")
+set(_unable "Unable to load JVM at ${_jvm_pattern}: ")
 add_test(NAME windows.loader_names_the_missing_dependency_of_the_jvm
   COMMAND ${_run} --cwd ${_installs}/missing-dependency
           --expect ${_not_loadable} --status 0
@@ -34,7 +34,7 @@ add_test(NAME windows.loader_reason_for_a_library_without_entry_point
   COMMAND ${_run} --cwd ${_installs}/no-entry-point
           --expect ${_expected}/jvm-without-entry-point.txt --status 0
           --expect-stderr
-          "Unable to find JNI_CreateJavaVM in \\.\\\\jre\\\\bin\\\\client\\\\jvm\\.dll: error 127: [^\n]+\n"
+          "Unable to find JNI_CreateJavaVM in ${_jvm_pattern}: error 127: [^\n]+\n"
           -- tarn)
 
 # Programs that start launcher.exe without standard handles: detached, as Explorer does, and from
