@@ -112,6 +112,10 @@ function(launcher_add_gtest target)
   endif()
   launcher_skip_command(skip "${LAUNCHER_NOT_RUN_REASON}")
   set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${skip})
-  gtest_add_tests(TARGET ${target} SKIP_DEPENDENCY TEST_PREFIX ${suite}. TEST_LIST tests)
+  # The cases are defined in its C++ sources; headers, generated ones among them, define none.
+  get_target_property(sources ${target} SOURCES)
+  list(FILTER sources INCLUDE REGEX "\\.(cpp|cc)$")
+  gtest_add_tests(TARGET ${target} SOURCES ${sources} SKIP_DEPENDENCY TEST_PREFIX ${suite}.
+                  TEST_LIST tests)
   set_tests_properties(${tests} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
 endfunction()
