@@ -67,7 +67,7 @@ def main(arguments):
             line += 'no test results'
         else:
             skipped = {}
-            line += 'passed' if status == '0' else 'failed'
+            line += 'passed' if status == '0' else 'not a CTest stage'
         if status != '0':
             line += ' - stage FAILED (status %s)' % status
             anything_failed = True
