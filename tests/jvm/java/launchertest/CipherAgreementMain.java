@@ -16,15 +16,12 @@ public final class CipherAgreementMain {
     Harness h = new Harness("cipher_agreement");
     Random random = Harness.seededRandom();
     for (int round = 0; round < ROUNDS && h.failures() == 0; ++round) {
-      byte[] iv = new byte[16];
-      random.nextBytes(iv);
-      byte[] plain = new byte[16 * random.nextInt(257)];
-      random.nextBytes(plain);
+      byte[] iv = Harness.randomBytes(random, 16);
+      byte[] plain = Harness.randomBytes(random, 16 * random.nextInt(257));
       h.checkBytes("encrypt of " + plain.length + " bytes, iv " + Harness.hex(iv),
           Harness.javaxCfb(ENCRYPT_MODE, iv, plain),
           Harness.encrypt(Harness.direct(iv), Harness.direct(plain)));
-      byte[] cipher = new byte[random.nextInt(4097)];
-      random.nextBytes(cipher);
+      byte[] cipher = Harness.randomBytes(random, random.nextInt(4097));
       h.checkBytes("decrypt of " + cipher.length + " bytes, iv " + Harness.hex(iv),
           Harness.javaxCfb(DECRYPT_MODE, iv, cipher),
           Harness.decrypt(Harness.direct(iv), Harness.direct(cipher)));

@@ -29,10 +29,8 @@ public final class ConcurrentCallsMain {
           return;
         }
         for (int i = 0; i < CALLS; ++i) {
-          byte[] iv = new byte[16];
-          random.nextBytes(iv);
-          byte[] data = new byte[16 * (1 + random.nextInt(64))];
-          random.nextBytes(data);
+          byte[] iv = Harness.randomBytes(random, 16);
+          byte[] data = Harness.randomBytes(random, 16 * (1 + random.nextInt(64)));
           byte[] cipher = Harness.encrypt(Harness.direct(iv), Harness.direct(data));
           h.checkBytes("concurrent encrypt", Harness.javaxCfb(ENCRYPT_MODE, iv, data), cipher);
           h.checkBytes("concurrent decrypt", data,

@@ -105,19 +105,15 @@ public final class DesktopMain {
     check("the natives run on the event dispatch thread", SwingUtilities.isEventDispatchThread());
     Random random = Harness.seededRandom();
     for (int n : new int[] {0, 16, 48, 1024}) {
-      byte[] iv = new byte[16];
-      random.nextBytes(iv);
-      byte[] plain = new byte[n];
-      random.nextBytes(plain);
+      byte[] iv = Harness.randomBytes(random, 16);
+      byte[] plain = Harness.randomBytes(random, n);
       String what = n + " bytes, iv " + Harness.hex(iv);
       byte[] expected = Harness.javaxCfb(ENCRYPT_MODE, iv, plain);
       checkBytes("encrypt of " + what, expected, encrypt(iv, plain));
       checkBytes("decrypt of javax.crypto's ciphertext of " + what, plain, decrypt(iv, expected));
     }
-    byte[] iv = new byte[16];
-    random.nextBytes(iv);
-    byte[] cipher = new byte[37];
-    random.nextBytes(cipher);
+    byte[] iv = Harness.randomBytes(random, 16);
+    byte[] cipher = Harness.randomBytes(random, 37);
     checkBytes("decrypt of 37 random bytes, iv " + Harness.hex(iv),
         Harness.javaxCfb(DECRYPT_MODE, iv, cipher), decrypt(iv, cipher));
     byte[] refused = encrypt(iv, new byte[20]);

@@ -108,6 +108,12 @@ final class Harness {
     return new Random(seed);
   }
 
+  static byte[] randomBytes(Random random, int count) {
+    byte[] bytes = new byte[count];
+    random.nextBytes(bytes);
+    return bytes;
+  }
+
   static String hex(byte[] bytes) {
     return bytes == null ? "null" : HexFormat.of().formatHex(bytes);
   }

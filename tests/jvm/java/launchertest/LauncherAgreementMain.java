@@ -25,10 +25,8 @@ public final class LauncherAgreementMain {
     h.check("main is called with a null argument array", args == null);
     Random random = Harness.seededRandom();
     for (int n = 0; n <= MAX_LENGTH; ++n) {
-      byte[] iv = new byte[16];
-      random.nextBytes(iv);
-      byte[] plain = new byte[n];
-      random.nextBytes(plain);
+      byte[] iv = Harness.randomBytes(random, 16);
+      byte[] plain = Harness.randomBytes(random, n);
       String what = n + " bytes, iv " + Harness.hex(iv);
       byte[] expected = Harness.javaxCfb(ENCRYPT_MODE, iv, plain);
       byte[] encrypted = Harness.encrypt(Harness.direct(iv), Harness.direct(plain));
@@ -43,8 +41,7 @@ public final class LauncherAgreementMain {
       }
       h.checkBytes("decrypt of javax.crypto's ciphertext of " + what, plain,
           Harness.decrypt(Harness.direct(iv), Harness.direct(expected)));
-      byte[] cipher = new byte[n];
-      random.nextBytes(cipher);
+      byte[] cipher = Harness.randomBytes(random, n);
       h.checkBytes("decrypt of random " + what, Harness.javaxCfb(DECRYPT_MODE, iv, cipher),
           Harness.decrypt(Harness.direct(iv), Harness.direct(cipher)));
     }

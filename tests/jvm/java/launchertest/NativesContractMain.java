@@ -16,8 +16,7 @@ public final class NativesContractMain {
   private static final Random random = new Random(20261207);
 
   private static byte[] bytes(int n) {
-    byte[] b = new byte[n];
-    random.nextBytes(b);
+    byte[] b = Harness.randomBytes(random, n);
     return b;
   }
 
