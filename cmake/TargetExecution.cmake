@@ -15,6 +15,8 @@
 #   launcher_add_gtest(<target>)  its GoogleTest cases, reported skipped each by name where they
 #                                 cannot run
 #   launcher_skip_command(<var> <reason>)  a test command that only reports itself skipped
+#   launcher_add_skipped_tests(REASON <reason> NAMES <names...> [LABELS <labels...>])
+#   launcher_skip_when_not_run(<target>)  tests running <target> skip where it cannot run
 #   launcher_mark_skips()         makes the current directory's tests of such commands count as
 #                                 skipped
 include_guard(GLOBAL)
@@ -90,6 +92,30 @@ function(launcher_skip_command var reason)
       -P ${PROJECT_SOURCE_DIR}/cmake/report-skipped.cmake PARENT_SCOPE)
 endfunction()
 
+# Registers each of NAMES as a test that reports itself skipped with REASON, with LABELS if given:
+# a test that cannot run here keeps its name.
+function(launcher_add_skipped_tests)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "REASON" "NAMES;LABELS")
+  launcher_skip_command(skip "${arg_REASON}")
+  foreach(name IN LISTS arg_NAMES)
+    add_test(NAME ${name} COMMAND ${skip})
+    set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
+    if(arg_LABELS)
+      set_tests_properties(${name} PROPERTIES LABELS "${arg_LABELS}")
+    endif()
+  endforeach()
+endfunction()
+
+# Makes every test that runs `target` report itself skipped with LAUNCHER_NOT_RUN_REASON, where the
+# target's programs cannot run here: the skip command stands in for the emulator that would run it.
+# The tests still need SKIP_REGULAR_EXPRESSION (launcher_mark_skips()).
+function(launcher_skip_when_not_run target)
+  if(NOT LAUNCHER_TARGET_RUNS)
+    launcher_skip_command(skip "${LAUNCHER_NOT_RUN_REASON}")
+    set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${skip})
+  endif()
+endfunction()
+
 # Every test of the current directory whose output starts with "skipped: " counts as skipped, not
 # as passed. Call it at the end of a directory that registers such commands.
 function(launcher_mark_skips)
@@ -110,8 +136,7 @@ function(launcher_add_gtest target)
                          TEST_PREFIX ${suite}.)
     return()
   endif()
-  launcher_skip_command(skip "${LAUNCHER_NOT_RUN_REASON}")
-  set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${skip})
+  launcher_skip_when_not_run(${target})
   # The cases are defined in its C++ sources; headers, generated ones among them, define none.
   get_target_property(sources ${target} SOURCES)
   list(FILTER sources INCLUDE REGEX "\\.(cpp|cc)$")
