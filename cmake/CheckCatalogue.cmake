@@ -9,4 +9,8 @@ foreach(file IN LISTS FILES)
     message(FATAL_ERROR "A catalogue text does not decode:\n  ${file}: ${reason}")
   endif()
 endforeach()
+# The stamp's folder is the catalogue's output folder, which the embedding rules also write: with a
+# parallel build either may run first, so this rule makes it rather than relying on them.
+get_filename_component(stamp_dir "${STAMP}" DIRECTORY)
+file(MAKE_DIRECTORY "${stamp_dir}")
 file(TOUCH "${STAMP}")
