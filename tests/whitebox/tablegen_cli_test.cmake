@@ -1,8 +1,10 @@
 # launcher-tablegen end to end: seeded generation is reproducible to the byte, the default
-# construction is the hardened one, known answers come beside the set without changing it, and
-# `audit` names the leaks of a plain set with exit status 1, passes hardened sets with 0 and reports
-# unusable files with 2; a command line the tool does not understand is refused with the usage and
-# status 2; the build's audit step warns about a leaking set without failing.
+# construction is the hardened one, known answers come beside the set without changing it, a key
+# file or standard input gives the same set as --key, and `audit` names the leaks of a plain set
+# with exit status 1, passes hardened sets with 0 and reports unusable files with 2; a command line
+# the tool does not understand is refused with the usage and status 2, a key that is not one and a
+# file that cannot be written with what is wrong and status 2, and a failed write of several files
+# writes none of them; the build's audit step warns about a leaking set without failing.
 #   cmake -DTABLEGEN=<launcher-tablegen> -DWORK_DIR=<scratch directory>
 #         -DAUDIT_SCRIPT=<cmake/AuditTables.cmake> -P tablegen_cli_test.cmake
 set(key 603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4)
@@ -98,7 +100,9 @@ refused("'--verbose' given twice"
         generate --key ${key} --verbose --verbose --output ${WORK_DIR}/refused.bin)
 refused("unexpected argument 'extra'" generate --key ${key} --output ${WORK_DIR}/refused.bin extra)
 refused("generate needs --output" generate --key ${key} --known-answers ${WORK_DIR}/refused.txt)
-refused("generate needs --key" generate --output ${WORK_DIR}/refused.bin)
+refused("generate needs --key or --key-file" generate --output ${WORK_DIR}/refused.bin)
+refused("give --key or --key-file, not both"
+        generate --key ${key} --key-file ${WORK_DIR}/key.hex --output ${WORK_DIR}/refused.bin)
 refused("unknown flag '--construction'"
         known-answers --key ${key} --construction plain --output ${WORK_DIR}/refused.txt)
 refused("'--output' given twice"
@@ -126,9 +130,58 @@ file(WRITE ${WORK_DIR}/short.bin "12345")
 tablegen(2 audit ${WORK_DIR}/short.bin)
 expect_match("${err}" "short.bin is 5 bytes, expected 749568")
 tablegen(2 audit ${WORK_DIR}/missing.bin)
+expect_match("${err}" "^launcher-tablegen: cannot read ${WORK_DIR}/missing.bin: No such file or directory\n$")
 tablegen(2 audit)
-tablegen(1 generate --key ${key} --construction mystery --output ${WORK_DIR}/e.bin)
+tablegen(2 generate --key ${key} --construction mystery --output ${WORK_DIR}/e.bin)
 expect_match("${err}" "unknown construction 'mystery'")
+
+# The key from a file or standard input, white space around it ignored: the set of --key.
+file(WRITE ${WORK_DIR}/key.hex "${key}\n")
+tablegen(0 generate --key-file ${WORK_DIR}/key.hex --seed "seed one" --output ${WORK_DIR}/f.bin)
+execute_process(COMMAND "${TABLEGEN}" generate --key-file - --seed "seed one"
+                        --output ${WORK_DIR}/g.bin
+                INPUT_FILE ${WORK_DIR}/key.hex RESULT_VARIABLE rc)
+file(SHA256 ${WORK_DIR}/f.bin f)
+file(SHA256 ${WORK_DIR}/g.bin g)
+if(NOT rc EQUAL 0 OR NOT f STREQUAL a OR NOT g STREQUAL a)
+  message(FATAL_ERROR "--key-file (status 0) or --key-file - (status ${rc}) gave another set")
+endif()
+
+# A refused key or an unwritable file: the whole message, status 2, and no file written or changed.
+function(refused_input message)
+  file(WRITE ${WORK_DIR}/kept.bin "old")
+  tablegen(2 ${ARGN})
+  if(NOT err STREQUAL "launcher-tablegen: ${message}\n")
+    message(FATAL_ERROR "launcher-tablegen ${ARGN}:\n${err}expected:\n${message}")
+  endif()
+  file(READ ${WORK_DIR}/kept.bin kept)
+  file(GLOB left LIST_DIRECTORIES false ${WORK_DIR}/*.partial ${WORK_DIR}/late.txt)
+  if(NOT kept STREQUAL "old" OR left)
+    message(FATAL_ERROR "launcher-tablegen ${ARGN} changed kept.bin or left ${left}")
+  endif()
+endfunction()
+string(SUBSTRING ${key} 1 63 short_key)
+refused_input("the key must be 64 hexadecimal digits: it has 63"
+              generate --key ${short_key} --output ${WORK_DIR}/kept.bin)
+string(SUBSTRING ${key} 0 9 head)
+string(SUBSTRING ${key} 10 54 tail)
+refused_input("the key must be 64 hexadecimal digits: character 10 is 'g', not a hexadecimal digit"
+              known-answers --key ${head}g${tail} --output ${WORK_DIR}/kept.bin)
+file(WRITE ${WORK_DIR}/spaced.hex "${head} ${tail}")
+refused_input("the key in ${WORK_DIR}/spaced.hex must be 64 hexadecimal digits: character 10 is 0x20, not a hexadecimal digit"
+              generate --key-file ${WORK_DIR}/spaced.hex --output ${WORK_DIR}/kept.bin)
+refused_input("cannot read ${WORK_DIR}/no-key.hex: No such file or directory"
+              generate --key-file ${WORK_DIR}/no-key.hex --output ${WORK_DIR}/kept.bin)
+refused_input("cannot write ${WORK_DIR}/no-folder/answers.txt: its folder ${WORK_DIR}/no-folder does not exist"
+              generate --key ${key} --output ${WORK_DIR}/kept.bin
+              --known-answers ${WORK_DIR}/no-folder/answers.txt)
+refused_input("cannot write ${WORK_DIR}: it is a folder, not a file"
+              generate --key ${key} --known-answers ${WORK_DIR}/kept.bin --output ${WORK_DIR})
+# The second file fails once writing has begun (a folder holds its temporary name): the first,
+# already written aside, must not replace kept.bin.
+file(MAKE_DIRECTORY ${WORK_DIR}/late.txt.partial)
+refused_input("cannot write ${WORK_DIR}/late.txt: Is a directory"
+              generate --key ${key} --output ${WORK_DIR}/kept.bin --known-answers ${WORK_DIR}/late.txt)
 
 # The build's audit step warns about a leaking set without failing, and reports a passing one.
 function(build_audit tables)

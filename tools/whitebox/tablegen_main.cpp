@@ -1,8 +1,8 @@
 // launcher-tablegen: builds white-box table sets and turns deployment data into C++ initializers.
 //
-//   launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]
-//                              [--known-answers FILE] [--verbose] --output FILE
-//   launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE
+//   launcher-tablegen generate (--key HEX64 | --key-file FILE) [--construction hardened|plain]
+//                              [--seed TEXT] [--known-answers FILE] [--verbose] --output FILE
+//   launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT] --output FILE
 //   launcher-tablegen audit FILE
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
@@ -13,23 +13,29 @@
 // the same with or without them and a seed reproduces both files.
 // `known-answers` writes such vectors alone, for a set made earlier with the same key.
 // `audit` tries the trivial key read-outs on a table file and exits 0 if none succeeds, 1 if one
-// does (2 on a usage or I/O error).
+// does.
 // `embed` writes one initializer-list fragment per constant (gxor.inc, gtyboxes.inc,
 // gtboxeslast.inc, gmbl.inc, distkey.inc) for the launcher's table source to include.
 //
+// The key is 64 hexadecimal digits, given on the command line (--key, for tests and scripts: it is
+// then visible to other users' `ps` and kept in shell history) or read from a file (--key-file;
+// "-" is standard input), where white space around the digits is ignored.
+//
+// Exit statuses: 0 done; 1 only for an audit that finds a leak; 2 for anything refused or failed.
 // A command line the tool does not understand - an unknown command or flag, a flag without its
 // value, a flag given twice, a missing required flag - prints the reason and the usage on standard
-// error and exits with status 2; nothing is written.
+// error. A key, construction or file that cannot be used, and a file that cannot be read or
+// written, print what is wrong and, for a file, the system's reason. A command that writes several
+// files writes all of them or none; nothing is written after a refusal.
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "aes_whitebox_tables.h"
@@ -37,14 +43,16 @@
 #include "known_answers.h"
 #include "read_file.h"
 #include "table_set.h"
+#include "write_files.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]\n"
-    "                             [--known-answers FILE] [--verbose] --output FILE\n"
-    "  launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE\n"
+    "  launcher-tablegen generate (--key HEX64 | --key-file FILE) [--construction hardened|plain]\n"
+    "                             [--seed TEXT] [--known-answers FILE] [--verbose] --output FILE\n"
+    "  launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT] --output "
+    "FILE\n"
     "  launcher-tablegen audit FILE\n"
     "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n";
 
@@ -52,6 +60,12 @@ constexpr char kUsage[] =
 int UsageError(const std::string& reason) {
   std::fprintf(stderr, "launcher-tablegen: %s\n", reason.c_str());
   std::fputs(kUsage, stderr);
+  return 2;
+}
+
+// The status of a refused input or a failed read or write, after `message` on standard error.
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "launcher-tablegen: %s\n", message.c_str());
   return 2;
 }
 
@@ -100,17 +114,10 @@ std::string ParseFlags(int argc, char** argv, const std::vector<AcceptedFlag>& a
   return "";
 }
 
-bool WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  return static_cast<bool>(out);
-}
-
-// WriteFile, saying on standard error when it fails.
-bool WriteOrReport(const std::string& path, const std::string& text) {
-  if (WriteFile(path, text)) return true;
-  std::fprintf(stderr, "launcher-tablegen: cannot write %s\n", path.c_str());
-  return false;
+// Writes all of `files` or none; the exit status, after the reason on standard error on failure.
+int WriteAll(const std::vector<tools_common::FileToWrite>& files) {
+  const std::string failure = tools_common::WriteFilesAllOrNothing(files);
+  return failure.empty() ? 0 : Refuse(failure);
 }
 
 // Writes `values` as nested brace lists of the given dimensions (outermost first).
@@ -148,52 +155,95 @@ std::unique_ptr<whitebox::RandomSource> RandomFor(const Flags& flags) {
   return std::make_unique<whitebox::SystemRandom>();
 }
 
-// Known answers for `key` in the file `path`; false after a message on standard error when the
-// random source fails or the file cannot be written.
-bool WriteKnownAnswers(const std::string& path, const whitebox::Key256& key,
-                       whitebox::RandomSource& random) {
-  std::string text;
+// The text of known answers for `key`; nothing after a message on standard error when the random
+// source fails.
+std::optional<std::string> KnownAnswersText(const whitebox::Key256& key,
+                                            whitebox::RandomSource& random) {
   try {
-    text = whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(key, random));
+    return whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(key, random));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
-    return false;
+    return std::nullopt;
   }
-  return WriteOrReport(path, text);
 }
 
-// The --key flag's key; nothing after a message on standard error when it is not one.
-std::optional<whitebox::Key256> KeyFlag(const Flags& flags) {
-  auto key = whitebox::ParseKeyHex(flags.at("key"));
-  if (!key) std::fprintf(stderr, "launcher-tablegen: the key must be 64 hexadecimal digits\n");
-  return key;
+// Why `text` is not 64 hexadecimal digits, "" when it is: the first character that is no digit and
+// its position (counted from 1), else the number of digits. A character outside printable ASCII is
+// shown by its code, so the message stays one readable line.
+std::string KeyTextProblem(const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (std::isxdigit(c)) continue;
+    char shown[8];
+    if (c > ' ' && c < 0x7f) {
+      std::snprintf(shown, sizeof shown, "'%c'", c);
+    } else {
+      std::snprintf(shown, sizeof shown, "0x%02x", c);
+    }
+    return "character " + std::to_string(i + 1) + " is " + shown + ", not a hexadecimal digit";
+  }
+  if (text.size() != 64) return "it has " + std::to_string(text.size());
+  return "";
+}
+
+// The key of --key or --key-file (main makes sure there is exactly one); nothing after a message
+// on standard error when the file cannot be read or its text is not a key.
+std::optional<whitebox::Key256> KeyOf(const Flags& flags) {
+  std::string text;
+  std::string source = "the key";
+  if (flags.count("key")) {
+    text = flags.at("key");
+  } else {
+    const std::string& path = flags.at("key-file");
+    std::string reason;
+    std::optional<std::string> read;
+    if (path == "-") {
+      source = "the key on standard input";
+      read = tools_common::ReadStream(stdin, reason);
+    } else {
+      source = "the key in " + path;
+      read = tools_common::ReadFile(path, reason);
+    }
+    if (!read) {
+      Refuse("cannot read " + (path == "-" ? std::string("standard input") : path) + ": " + reason);
+      return std::nullopt;
+    }
+    const size_t first = read->find_first_not_of(" \t\r\n");
+    const size_t last = read->find_last_not_of(" \t\r\n");
+    text = first == std::string::npos ? "" : read->substr(first, last - first + 1);
+  }
+  const std::string problem = KeyTextProblem(text);
+  if (!problem.empty()) {
+    Refuse(source + " must be 64 hexadecimal digits: " + problem);
+    return std::nullopt;
+  }
+  return whitebox::ParseKeyHex(text);
 }
 
 int Generate(const Flags& flags) {
-  const auto key = KeyFlag(flags);
-  if (!key) return 1;
+  const auto key = KeyOf(flags);
+  if (!key) return 2;
   const std::string name = flags.count("construction") ? flags.at("construction") : "hardened";
   const auto construction = whitebox::ParseConstruction(name);
-  if (!construction) {
-    std::fprintf(stderr, "launcher-tablegen: unknown construction '%s'\n", name.c_str());
-    return 1;
-  }
+  if (!construction) return Refuse("unknown construction '" + name + "'");
   const auto start = std::chrono::steady_clock::now();
   std::unique_ptr<whitebox::TableSet> tables;
   const auto random = RandomFor(flags);
   try {
     tables = whitebox::BuildTableSet(*construction, *key, *random);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
-    return 1;
+    return Refuse(error.what());
   }
   const auto built = std::chrono::steady_clock::now();
   const auto bytes = whitebox::SerializeTableSet(*tables);
-  if (!WriteOrReport(flags.at("output"), std::string(bytes.begin(), bytes.end()))) return 1;
-  if (flags.count("known-answers") &&
-      !WriteKnownAnswers(flags.at("known-answers"), *key, *random)) {
-    return 1;
+  std::vector<tools_common::FileToWrite> files = {
+      {flags.at("output"), std::string(bytes.begin(), bytes.end())}};
+  if (flags.count("known-answers")) {
+    const auto answers = KnownAnswersText(*key, *random);
+    if (!answers) return 2;
+    files.emplace_back(flags.at("known-answers"), *answers);
   }
+  if (const int status = WriteAll(files); status != 0) return status;
   if (flags.count("verbose")) {
     const auto ms = [](auto duration) {
       return std::chrono::duration<double, std::milli>(duration).count();
@@ -211,41 +261,38 @@ int Generate(const Flags& flags) {
 }
 
 int KnownAnswers(const Flags& flags) {
-  const auto key = KeyFlag(flags);
-  if (!key) return 1;
-  return WriteKnownAnswers(flags.at("output"), *key, *RandomFor(flags)) ? 0 : 1;
+  const auto key = KeyOf(flags);
+  if (!key) return 2;
+  const auto answers = KnownAnswersText(*key, *RandomFor(flags));
+  if (!answers) return 2;
+  return WriteAll({{flags.at("output"), *answers}});
+}
+
+// The file at `path`, exactly `expected` bytes long; false after a message on standard error
+// naming the file and the system's reason, or its size and the size expected.
+bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& bytes) {
+  std::string reason;
+  const auto read = tools_common::ReadFile(path, reason);
+  if (!read) {
+    Refuse("cannot read " + path + ": " + reason);
+    return false;
+  }
+  if (read->size() != expected) {
+    Refuse(path + " is " + std::to_string(read->size()) + " bytes, expected " +
+           std::to_string(expected));
+    return false;
+  }
+  bytes.assign(read->begin(), read->end());
+  return true;
 }
 
 int Audit(const std::string& path) {
-  const auto bytes = tools_common::ReadFileBytes(path);
-  if (!bytes) {
-    std::fprintf(stderr, "launcher-tablegen: cannot read %s\n", path.c_str());
-    return 2;
-  }
-  const auto tables = whitebox::DeserializeTableSet(*bytes);
-  if (!tables) {
-    std::fprintf(stderr, "launcher-tablegen: %s is %zu bytes, expected %zu\n", path.c_str(),
-                 bytes->size(), whitebox::kTableFileSize);
-    return 2;
-  }
+  std::vector<uint8_t> bytes;
+  if (!ReadSized(path, whitebox::kTableFileSize, bytes)) return 2;
+  const auto tables = whitebox::DeserializeTableSet(bytes);
   const auto report = whitebox::AuditTableSet(*tables);
   std::fputs(whitebox::FormatAuditReport(report).c_str(), stdout);
   return report.Passed() ? 0 : 1;
-}
-
-bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& bytes) {
-  auto read = tools_common::ReadFileBytes(path);
-  if (!read) {
-    std::fprintf(stderr, "launcher-tablegen: cannot read %s\n", path.c_str());
-    return false;
-  }
-  bytes = std::move(*read);
-  if (bytes.size() != expected) {
-    std::fprintf(stderr, "launcher-tablegen: %s is %zu bytes, expected %zu\n", path.c_str(),
-                 bytes.size(), expected);
-    return false;
-  }
-  return true;
 }
 
 int Embed(const Flags& flags) {
@@ -253,26 +300,20 @@ int Embed(const Flags& flags) {
   std::vector<uint8_t> key_bytes;
   if (!ReadSized(flags.at("tables"), whitebox::kTableFileSize, table_bytes) ||
       !ReadSized(flags.at("distribution-key"), kDistributionKeySize, key_bytes)) {
-    return 1;
+    return 2;
   }
   const auto tables = whitebox::DeserializeTableSet(table_bytes);
   const std::string dir = flags.at("output-dir") + "/";
-  const bool written =
-      WriteFile(dir + "gxor.inc",
-                Initializer(&tables->xor_tables[0][0][0][0],
-                            {kFullRounds, kXorTablesPerRound, kNibbleValues, kNibbleValues})) &&
-      WriteFile(dir + "gtyboxes.inc", Initializer(&tables->tyboxes[0][0][0],
-                                                  {kFullRounds, kStatePositions, kByteValues})) &&
-      WriteFile(dir + "gtboxeslast.inc",
-                Initializer(&tables->tboxes_last[0][0], {kStatePositions, kByteValues})) &&
-      WriteFile(dir + "gmbl.inc",
-                Initializer(&tables->mbl[0][0][0], {kFullRounds, kStatePositions, kByteValues})) &&
-      WriteFile(dir + "distkey.inc", Initializer(key_bytes.data(), {kDistributionKeySize}));
-  if (!written) {
-    std::fprintf(stderr, "launcher-tablegen: cannot write into %s\n", dir.c_str());
-    return 1;
-  }
-  return 0;
+  return WriteAll({{dir + "gxor.inc",
+                    Initializer(&tables->xor_tables[0][0][0][0],
+                                {kFullRounds, kXorTablesPerRound, kNibbleValues, kNibbleValues})},
+                   {dir + "gtyboxes.inc", Initializer(&tables->tyboxes[0][0][0],
+                                                      {kFullRounds, kStatePositions, kByteValues})},
+                   {dir + "gtboxeslast.inc",
+                    Initializer(&tables->tboxes_last[0][0], {kStatePositions, kByteValues})},
+                   {dir + "gmbl.inc", Initializer(&tables->mbl[0][0][0],
+                                                  {kFullRounds, kStatePositions, kByteValues})},
+                   {dir + "distkey.inc", Initializer(key_bytes.data(), {kDistributionKeySize})}});
 }
 
 }  // namespace
@@ -288,32 +329,46 @@ int main(int argc, char** argv) {
     return Audit(argv[2]);
   }
   // The commands with flags, each with the flags it accepts.
+  // A command that takes a key needs exactly one of --key and --key-file.
   struct FlagCommand {
     const char* name;
     std::vector<AcceptedFlag> accepted;
     int (*run)(const Flags&);
+    bool takes_key;
   };
   const FlagCommand commands[] = {
       {"generate",
-       {{"key", true, true},
+       {{"key", true, false},
+        {"key-file", true, false},
         {"construction", true, false},
         {"seed", true, false},
         {"known-answers", true, false},
         {"verbose", false, false},
         {"output", true, true}},
-       Generate},
+       Generate,
+       true},
       {"known-answers",
-       {{"key", true, true}, {"seed", true, false}, {"output", true, true}},
-       KnownAnswers},
+       {{"key", true, false},
+        {"key-file", true, false},
+        {"seed", true, false},
+        {"output", true, true}},
+       KnownAnswers,
+       true},
       {"embed",
        {{"tables", true, true}, {"distribution-key", true, true}, {"output-dir", true, true}},
-       Embed},
+       Embed,
+       false},
   };
   for (const FlagCommand& candidate : commands) {
     if (command != candidate.name) continue;
     Flags flags;
     const std::string error = ParseFlags(argc, argv, candidate.accepted, flags);
-    return error.empty() ? candidate.run(flags) : UsageError(error);
+    if (!error.empty()) return UsageError(error);
+    if (candidate.takes_key && flags.count("key") == flags.count("key-file")) {
+      return UsageError(flags.count("key") ? "give --key or --key-file, not both"
+                                           : command + " needs --key or --key-file");
+    }
+    return candidate.run(flags);
   }
   return UsageError("unknown command '" + command + "'");
 }
