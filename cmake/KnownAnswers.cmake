@@ -47,7 +47,11 @@ function(launcher_add_known_answer_check target)
     add_custom_command(
       OUTPUT ${stamp}
       BYPRODUCTS ${checker}
-      COMMAND ${CMAKE_COMMAND} --build ${LAUNCHER_HOST_TOOLS_DIR}
+      # A recipe of the parent make: its jobserver is not handed down to this nested build, so
+      # the nested make must not find the parent's job-server settings either (it would warn
+      # "jobserver unavailable"); it builds the one checker on its own.
+      COMMAND ${CMAKE_COMMAND} -E env --unset=MAKEFLAGS --unset=MFLAGS
+              ${CMAKE_COMMAND} --build ${LAUNCHER_HOST_TOOLS_DIR}
               --target launcher-known-answers-check
       COMMAND ${checker} ${ARG_KNOWN_ANSWERS} ${ARG_DISTRIBUTION_KEY}
       COMMAND ${CMAKE_COMMAND} -E touch ${stamp}

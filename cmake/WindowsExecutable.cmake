@@ -45,7 +45,9 @@ configure_file(${PROJECT_SOURCE_DIR}/lib-launcher-mingw/windows/launcher.rc.in
 # launcher_windows_executable(<target>)
 # Makes <target> a Windows GUI-subsystem program (no console, no window of its own) that carries the
 # launcher's icon, version block and manifest and needs no MinGW runtime DLL beside it. Its image
-# has no link timestamp, so the same inputs link to the same bytes.
+# has no link timestamp, so the same inputs link to the same bytes. A Release or MinSizeRel build
+# is stripped as it is linked (-s): no symbol table and no .debug_* sections, which the MinGW-w64
+# runtime's objects would otherwise bring in even when nothing of the project is compiled with -g.
 function(launcher_windows_executable target)
   target_sources(${target} PRIVATE ${LAUNCHER_RESOURCE_SCRIPT})
   # windres reports no dependencies: name the files the resource script reads.
@@ -53,5 +55,6 @@ function(launcher_windows_executable target)
                OBJECT_DEPENDS ${LAUNCHER_RESOURCE_ICON} ${LAUNCHER_RESOURCE_MANIFEST})
   add_dependencies(${target} launcher_icon)
   target_link_options(${target} PRIVATE -mwindows -static -static-libgcc -static-libstdc++
-                                        -Wl,--no-insert-timestamp)
+                                        -Wl,--no-insert-timestamp
+                                        $<$<CONFIG:Release,MinSizeRel>:-s>)
 endfunction()

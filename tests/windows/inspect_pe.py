@@ -2,7 +2,8 @@
 """Checks what a Windows launcher executable carries: architecture, GUI subsystem, imports that are
 only Windows system DLLs (no JVM, no MinGW runtime DLL), the version block and the DPI manifest.
 
-usage: inspect_pe.py EXE {i386|amd64}
+usage: inspect_pe.py EXE {i386|amd64} [--stripped]
+  --stripped  also require that it has no debug sections and no symbol table (a release build)
 """
 import sys
 
@@ -82,17 +83,38 @@ def manifest_failures(pe):
     return failures
 
 
+def stripped_failures(pe):
+    """No COFF symbol table and no .debug_* section. A section name longer than eight bytes, as
+    every .debug_* name is, is written "/N": an offset into the strings after the symbol table."""
+    failures = []
+    header = pe.FILE_HEADER
+    strings = None
+    if header.PointerToSymbolTable:
+        failures.append('a symbol table of %d entries' % header.NumberOfSymbols)
+        strings = header.PointerToSymbolTable + 18 * header.NumberOfSymbols
+    for section in pe.sections:
+        name = section.Name.rstrip(b'\0').decode('latin-1')
+        if name.startswith('/') and strings is not None:
+            start = strings + int(name[1:])
+            name = pe.__data__[start:pe.__data__.find(b'\0', start)].decode('latin-1')
+        if name.startswith('.debug') or name.startswith('/'):
+            failures.append('debug section %s (%d bytes)' % (name, section.SizeOfRawData))
+    return failures
+
+
 def main():
     path, arch = sys.argv[1], sys.argv[2]
+    stripped = sys.argv[3:] == ['--stripped']
     pe = pefile.PE(path)
     imports = sorted(entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT)
     failures = (header_failures(pe, arch) + import_failures(imports) + version_failures(pe)
-                + manifest_failures(pe))
+                + manifest_failures(pe) + (stripped_failures(pe) if stripped else []))
     if failures:
         print('\n'.join(failures))
         return 1
-    print('%s: %s GUI executable importing only %s; version and manifest present'
-          % (path, arch, ', '.join(imports)))
+    print('%s: %s GUI executable importing only %s; version and manifest present%s'
+          % (path, arch, ', '.join(imports),
+             '; no debug sections, no symbol table' if stripped else ''))
     return 0
 
 
