@@ -6,6 +6,10 @@
 #                                LAUNCHER_WHITEBOX_KEY at build time.
 #   LAUNCHER_WHITEBOX_KEY        64 hex digits; the key of the generated default set (the FIPS-197
 #                                AES-256 example key, for development and tests only).
+#                                It stands in the cache and on the build's command lines, and the
+#                                tests read it: never a deployment's key, whose set is made apart
+#                                (launcher-tablegen --key-file) and supplied as
+#                                LAUNCHER_WHITEBOX_TABLES.
 #   LAUNCHER_WHITEBOX_CONSTRUCTION  construction of the generated set: hardened (default) or plain
 #                                (which gives its key away; for comparison and tests only).
 #   LAUNCHER_WHITEBOX_SEED       seed of the generated set: the same key and seed give the same
@@ -39,9 +43,12 @@ set(LAUNCHER_EMBEDDED_DATA_DIR "${CMAKE_BINARY_DIR}/deployment")
 
 # Stops the configure step unless `path` names a file of exactly `expected` bytes.
 function(launcher_require_file_size variable path expected)
-  if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+  if(IS_DIRECTORY "${path}")
     message(FATAL_ERROR "${variable}:\n"
-      "  '${path}' does not exist (0 bytes), expected a file of ${expected} bytes")
+      "  '${path}' is a folder, expected a file of ${expected} bytes")
+  elseif(NOT EXISTS "${path}")
+    message(FATAL_ERROR "${variable}:\n"
+      "  '${path}' does not exist, expected a file of ${expected} bytes")
   endif()
   file(SIZE "${path}" size)
   if(NOT size EQUAL expected)
@@ -50,12 +57,16 @@ function(launcher_require_file_size variable path expected)
   endif()
 endfunction()
 
-if(NOT LAUNCHER_WHITEBOX_KEY MATCHES "^[0-9a-fA-F]+$")
-  message(FATAL_ERROR "LAUNCHER_WHITEBOX_KEY must be 64 hexadecimal digits")
-endif()
 string(LENGTH "${LAUNCHER_WHITEBOX_KEY}" _key_length)
-if(NOT _key_length EQUAL 64)
-  message(FATAL_ERROR "LAUNCHER_WHITEBOX_KEY must be 64 hexadecimal digits, not ${_key_length}")
+string(REGEX MATCH "^[0-9a-fA-F]*" _key_digits "${LAUNCHER_WHITEBOX_KEY}")
+string(LENGTH "${_key_digits}" _digits_length)
+if(_digits_length LESS _key_length)
+  math(EXPR _position "${_digits_length} + 1")
+  string(SUBSTRING "${LAUNCHER_WHITEBOX_KEY}" ${_digits_length} 1 _character)
+  message(FATAL_ERROR "LAUNCHER_WHITEBOX_KEY must be 64 hexadecimal digits: character "
+                      "${_position} is '${_character}', not a hexadecimal digit")
+elseif(NOT _key_length EQUAL 64)
+  message(FATAL_ERROR "LAUNCHER_WHITEBOX_KEY must be 64 hexadecimal digits: it has ${_key_length}")
 endif()
 
 if(NOT LAUNCHER_WHITEBOX_CONSTRUCTION MATCHES "^(hardened|plain)$")
@@ -131,7 +142,10 @@ elseif(NOT LAUNCHER_WHITEBOX_KNOWN_ANSWERS STREQUAL "")
   else()
     get_filename_component(LAUNCHER_KNOWN_ANSWERS_FILE "${LAUNCHER_WHITEBOX_KNOWN_ANSWERS}" ABSOLUTE)
   endif()
-  if(NOT EXISTS "${LAUNCHER_KNOWN_ANSWERS_FILE}" OR IS_DIRECTORY "${LAUNCHER_KNOWN_ANSWERS_FILE}")
+  if(IS_DIRECTORY "${LAUNCHER_KNOWN_ANSWERS_FILE}")
+    message(FATAL_ERROR "LAUNCHER_WHITEBOX_KNOWN_ANSWERS:\n"
+      "  '${LAUNCHER_KNOWN_ANSWERS_FILE}' is a folder, expected the known-answers file")
+  elseif(NOT EXISTS "${LAUNCHER_KNOWN_ANSWERS_FILE}")
     message(FATAL_ERROR "LAUNCHER_WHITEBOX_KNOWN_ANSWERS:\n"
       "  '${LAUNCHER_KNOWN_ANSWERS_FILE}' does not exist")
   endif()
@@ -141,9 +155,10 @@ else()
   message(FATAL_ERROR "LAUNCHER_WHITEBOX_KNOWN_ANSWERS is required with LAUNCHER_WHITEBOX_TABLES:\n"
     "  before it links the launcher, the build proves the supplied table set against known\n"
     "  answers computed from the deployment's key. Make them where the key is kept, with the set:\n"
-    "    launcher-tablegen generate --key KEY --output tables.bin --known-answers known-answers.txt\n"
+    "    launcher-tablegen generate --key-file KEY_FILE --output tables.bin \\\n"
+    "                               --known-answers known-answers.txt\n"
     "  or, for a set made earlier with that key:\n"
-    "    launcher-tablegen known-answers --key KEY --output known-answers.txt\n"
+    "    launcher-tablegen known-answers --key-file KEY_FILE --output known-answers.txt\n"
     "  and configure with -DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=known-answers.txt\n"
     "  (-DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=NONE builds without the check: never for a build that\n"
     "  ships).")

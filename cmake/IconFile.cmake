@@ -1,15 +1,26 @@
 # launcher_require_icon_file(<variable> <path>)
 # Stops the configure step, naming <variable> and the file, unless <path> is a Windows icon file:
 # an ICONDIR (reserved 0, type 1, at least one image) whose directory and every image it lists lie
-# within the file. The images themselves are left to the resource compiler.
+# within the file. An image file of a kind a designer delivers (PNG, BMP, JPEG, GIF, SVG) is named
+# as such, with the way to make an icon from it. The images themselves are left to the resource
+# compiler. An icon without one of the sizes Windows shows most (16, 32, 48 and 256 pixels) draws
+# a warning naming them: Windows then scales another image, blurred.
 #
 # Also runs as a script, for the tests: cmake -DICON=<path> -P IconFile.cmake
 function(launcher_require_icon_file variable path)
   set(prefix "${variable}:\n  '${path}'")
-  if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+  if(IS_DIRECTORY "${path}")
+    message(FATAL_ERROR "${prefix} is a folder, expected an icon file (.ico)")
+  elseif(NOT EXISTS "${path}")
     message(FATAL_ERROR "${prefix} does not exist, expected an icon file (.ico)")
   endif()
   file(SIZE "${path}" file_size)
+  _launcher_image_kind(kind "${path}")
+  if(kind)
+    message(FATAL_ERROR "${prefix} is a ${kind} image, not an icon file (.ico). Make one from "
+                        "16, 32, 48 and 256-pixel PNG images with ImageMagick: convert 16.png "
+                        "32.png 48.png 256.png product.ico (docs/deployment.md, Icon)")
+  endif()
   if(file_size LESS 6)
     message(FATAL_ERROR "${prefix} is not an icon file: ${file_size} bytes, too short for an "
                         "icon directory (6 bytes)")
@@ -33,6 +44,7 @@ function(launcher_require_icon_file variable path)
   math(EXPR directory_size "16 * ${count}")
   file(READ "${path}" directory OFFSET 6 LIMIT ${directory_size} HEX)
   math(EXPR last "${count} - 1")
+  set(sizes)
   foreach(index RANGE ${last})
     math(EXPR entry "16 * ${index}")
     math(EXPR size_at "${entry} + 8")
@@ -43,10 +55,51 @@ function(launcher_require_icon_file variable path)
     math(EXPR number "${index} + 1")
     if(image_size EQUAL 0 OR image_offset LESS directory_end OR image_end GREATER file_size)
       message(FATAL_ERROR "${prefix} is not an icon file: image ${number} of ${count} "
-                          "(${image_size} bytes at offset ${image_offset}) does not lie within "
-                          "the file's ${file_size} bytes after its directory")
+                          "(${image_size} bytes at offset ${image_offset}) does not lie between "
+                          "the end of its directory (byte ${directory_end}) and the end of the "
+                          "file (byte ${file_size})")
+    endif()
+    # Width and height are one byte each; 0 stands for 256.
+    math(EXPR width_at "2 * ${entry}")
+    string(SUBSTRING "${directory}" ${width_at} 2 width_hex)
+    math(EXPR width "0x${width_hex}")
+    if(width EQUAL 0)
+      set(width 256)
+    endif()
+    list(APPEND sizes ${width})
+  endforeach()
+  set(missing)
+  foreach(recommended 16 32 48 256)
+    list(FIND sizes ${recommended} found)
+    if(found EQUAL -1)
+      list(APPEND missing ${recommended})
     endif()
   endforeach()
+  if(missing)
+    list(JOIN missing ", " missing_text)
+    message(WARNING "${prefix} has no image of ${missing_text} pixels; Windows will scale "
+                    "another image to those sizes (docs/deployment.md, Icon)")
+  endif()
+endfunction()
+
+# The kind of image file whose first bytes `path` starts with, among those an icon is made from;
+# empty for any other file.
+function(_launcher_image_kind out path)
+  file(READ "${path}" head LIMIT 8 HEX)
+  file(READ "${path}" text LIMIT 256)
+  set(kind "")
+  if(head MATCHES "^89504e470d0a1a0a")
+    set(kind PNG)
+  elseif(head MATCHES "^424d")
+    set(kind BMP)
+  elseif(head MATCHES "^ffd8ff")
+    set(kind JPEG)
+  elseif(head MATCHES "^474946383[79]61")
+    set(kind GIF)
+  elseif(text MATCHES "<svg")
+    set(kind SVG)
+  endif()
+  set(${out} "${kind}" PARENT_SCOPE)
 endfunction()
 
 # Little-endian unsigned fields of a hexadecimal dump, at a byte offset.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks that a file that is not an icon is refused as LAUNCHER_ICON, with the whole message:
-each kind of damage through the check itself (cmake -P cmake/IconFile.cmake), and one through a
-configure of the project, which must stop. The default icon must pass the same check.
+each kind of damage, and a PNG image, through the check itself (cmake -P cmake/IconFile.cmake),
+and one through a configure of the project, which must stop. The default icon must pass the same
+check without a warning; an icon that lacks recommended sizes passes with a warning naming them.
 
 usage: check_icon_refusals.py --cmake CMAKE --source DIR --work DIR --icon GOOD.ico
                               --settings FILE --generator NAME
@@ -36,15 +37,19 @@ CASES = [
     ('cut-directory.ico', struct.pack('<HHH', 0, 1, 2) + entry(4, 38),
      'is not an icon file: its directory of 2 images needs 38 bytes, the file has 22'),
     ('image-past-end.ico', struct.pack('<HHH', 0, 1, 1) + entry(5, 22) + b'abcd',
-     'is not an icon file: image 1 of 1 (5 bytes at offset 22) does not lie within the '
-     "file's 26 bytes after its directory"),
+     'is not an icon file: image 1 of 1 (5 bytes at offset 22) does not lie between the end of '
+     'its directory (byte 22) and the end of the file (byte 26)'),
     ('image-in-directory.ico', struct.pack('<HHH', 0, 1, 2) + entry(4, 38) + entry(4, 30) +
      b'abcd',
-     'is not an icon file: image 2 of 2 (4 bytes at offset 30) does not lie within the '
-     "file's 42 bytes after its directory"),
+     'is not an icon file: image 2 of 2 (4 bytes at offset 30) does not lie between the end of '
+     'its directory (byte 38) and the end of the file (byte 42)'),
     ('empty-image.ico', struct.pack('<HHH', 0, 1, 1) + entry(0, 22),
-     'is not an icon file: image 1 of 1 (0 bytes at offset 22) does not lie within the '
-     "file's 22 bytes after its directory"),
+     'is not an icon file: image 1 of 1 (0 bytes at offset 22) does not lie between the end of '
+     'its directory (byte 22) and the end of the file (byte 22)'),
+    ('designer.ico', b'\x89PNG\r\n\x1a\n' + bytes(24),
+     'is a PNG image, not an icon file (.ico). Make one from 16, 32, 48 and 256-pixel PNG images '
+     'with ImageMagick: convert 16.png 32.png 48.png 256.png product.ico (docs/deployment.md, '
+     'Icon)'),
 ]
 
 
@@ -69,8 +74,18 @@ def main():
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
 
     result = run_check(options.icon)
-    if result.returncode != 0:
-        failures.append('the default icon is refused:\n' + result.stdout)
+    if result.returncode != 0 or 'Warning' in result.stdout:
+        failures.append('the default icon is refused or warned about:\n' + result.stdout)
+    only_16 = os.path.join(work, 'only-16.ico')
+    with open(only_16, 'wb') as f:
+        f.write(struct.pack('<HHH', 0, 1, 1) + entry(4, 22) + b'abcd')
+    result = run_check(only_16)
+    warning = ("ICON: '%s' has no image of 32, 48, 256 pixels; Windows will scale another image "
+               "to those sizes (docs/deployment.md, Icon)" % only_16)
+    if (result.returncode != 0 or 'CMake Warning' not in result.stdout
+            or warning not in ' '.join(result.stdout.split())):
+        failures.append('an icon of 16 pixels only: status %d, expected 0 and the warning\n  %r\n'
+                        'got\n%s' % (result.returncode, warning, result.stdout))
     for name, contents, reason in CASES:
         path = os.path.join(work, name)
         if contents is not None:
@@ -102,8 +117,8 @@ def main():
     if failures:
         print('\n'.join(failures))
         return 1
-    print('the default icon passes; %d kinds of damage and a configure with a text file are '
-          'refused with their messages' % len(CASES))
+    print('the default icon passes, one of 16 pixels only passes with a warning; %d kinds of '
+          'damage and a configure with a text file are refused with their messages' % len(CASES))
     return 0
 
 
