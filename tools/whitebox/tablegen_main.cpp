@@ -2,7 +2,8 @@
 //
 //   launcher-tablegen generate (--key HEX64 | --key-file FILE) [--construction hardened|plain]
 //                              [--seed TEXT] [--known-answers FILE] [--verbose] --output FILE
-//   launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT] --output FILE
+//   launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT]
+//                                   --output FILE
 //   launcher-tablegen audit FILE
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
@@ -51,8 +52,8 @@ constexpr char kUsage[] =
     "usage:\n"
     "  launcher-tablegen generate (--key HEX64 | --key-file FILE) [--construction hardened|plain]\n"
     "                             [--seed TEXT] [--known-answers FILE] [--verbose] --output FILE\n"
-    "  launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT] --output "
-    "FILE\n"
+    "  launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT]\n"
+    "                                  --output FILE\n"
     "  launcher-tablegen audit FILE\n"
     "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n";
 
