@@ -4,7 +4,8 @@
 # launcher_add_catalogue(<target> DIR <folder with tarn.json and lum.json> [NO_CHECK])
 # An object library holding the catalogue entries with the folder's texts embedded byte for byte. Unless
 # NO_CHECK, the build first decodes each text with the project's own decoder and fails, naming the
-# file and the message, when one does not decode.
+# file and the message, when one does not decode, and, unless LAUNCHER_CHECK_CATALOGUE_STARTS is
+# off, when one names what the launcher can never start (launcher-catalogue-check's "refused").
 function(launcher_add_catalogue target)
   cmake_parse_arguments(ARG "NO_CHECK" "DIR" "" ${ARGN})
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target})
@@ -20,10 +21,15 @@ function(launcher_add_catalogue target)
     list(APPEND generated ${out}/${name}.json.inc)
   endforeach()
   if(NOT ARG_NO_CHECK)
+    set(allow_unstartable ON)
+    if(LAUNCHER_CHECK_CATALOGUE_STARTS)
+      set(allow_unstartable OFF)
+    endif()
     add_custom_command(
       OUTPUT ${out}/catalogue.checked
       COMMAND ${CMAKE_COMMAND} -DCHECKER=${LAUNCHER_CATALOGUE_CHECK} "-DFILES=${texts}"
-              -DSTAMP=${out}/catalogue.checked -P ${PROJECT_SOURCE_DIR}/cmake/CheckCatalogue.cmake
+              -DSTAMP=${out}/catalogue.checked -DALLOW_UNSTARTABLE=${allow_unstartable}
+              -P ${PROJECT_SOURCE_DIR}/cmake/CheckCatalogue.cmake
       DEPENDS ${texts} ${LAUNCHER_CATALOGUE_CHECK_TARGET}
               ${PROJECT_SOURCE_DIR}/cmake/CheckCatalogue.cmake
       COMMENT "Checking the catalogue texts in ${ARG_DIR}"

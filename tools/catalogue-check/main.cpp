@@ -1,4 +1,4 @@
-// launcher-catalogue-check FILE...
+// launcher-catalogue-check [--allow-unstartable] FILE...
 //
 // Decodes each FILE (raw bytes) as a launcher configuration and prints, per
 // file and in argument order, either the record (see format_catalogue_entry)
@@ -6,33 +6,54 @@
 // cannot be opened or read completely yields "error: cannot read FILE", FILE
 // being the argument as given.
 //
-// Exit status: 0 iff every file decoded; 1 otherwise; 2, with a usage line on
-// standard error, when no FILE is given.
+// After that, one line per finding (see find_unstartable), in text order:
+//   refused: FILE line L column C: MESSAGE
+// With --allow-unstartable they read "warning: ..." instead and do not count
+// against the exit status.
+//
+// Exit status: 0 iff every file decoded and none has a refused finding; 1
+// otherwise; 2, with a usage line on standard error, when no FILE is given.
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "catalogue_findings.h"
 #include "catalogue_format.h"
 #include "java_app.h"
 #include "read_file.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fputs("usage: launcher-catalogue-check FILE...\n", stderr);
+  int first = 1;
+  bool allow_unstartable = false;
+  if (argc > 1 && std::string_view(argv[1]) == "--allow-unstartable") {
+    allow_unstartable = true;
+    first = 2;
+  }
+  if (argc <= first) {
+    std::fputs("usage: launcher-catalogue-check [--allow-unstartable] FILE...\n", stderr);
     return 2;
   }
   int status = 0;
-  for (int k = 1; k < argc; ++k) {
+  for (int k = first; k < argc; ++k) {
     std::string out;
     const std::optional<std::string> text = tools_common::ReadFile(argv[k]);
     if (!text) {
       out = std::string("error: cannot read ") + argv[k] + "\n";
       status = 1;
-    } else if (const auto app = launcher::decode(*text)) {
-      out = launcher::format_catalogue_entry(*app);
     } else {
-      out = "error: " + app.error().message + "\n";
-      status = 1;
+      if (const auto app = launcher::decode(*text)) {
+        out = launcher::format_catalogue_entry(*app);
+      } else {
+        out = "error: " + app.error().message + "\n";
+        status = 1;
+      }
+      for (const launcher::Finding& f : launcher::find_unstartable(*text)) {
+        out += allow_unstartable ? "warning: " : "refused: ";
+        out += std::string(argv[k]) + " line " + std::to_string(f.line) + " column " +
+               std::to_string(f.column) + ": " + f.message + "\n";
+        if (!allow_unstartable) status = 1;
+      }
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
   }
