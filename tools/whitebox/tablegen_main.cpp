@@ -4,6 +4,7 @@
 //                              [--known-answers FILE] [--verbose] --output FILE
 //   launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE
 //   launcher-tablegen audit FILE
+//   launcher-tablegen dca --tables FILE --key HEX64 [--traces N] [--seed TEXT]
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
 // `generate` builds the hardened construction unless told otherwise, from the operating system's
@@ -34,6 +35,7 @@
 
 #include "aes_whitebox_tables.h"
 #include "audit.h"
+#include "dca_command.h"
 #include "known_answers.h"
 #include "read_file.h"
 #include "table_set.h"
@@ -46,6 +48,7 @@ constexpr char kUsage[] =
     "                             [--known-answers FILE] [--verbose] --output FILE\n"
     "  launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE\n"
     "  launcher-tablegen audit FILE\n"
+    "  launcher-tablegen dca --tables FILE --key HEX64 [--traces N] [--seed TEXT]\n"
     "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n";
 
 // Prints `reason` and the usage on standard error; returns the usage error status.
@@ -308,6 +311,12 @@ int main(int argc, char** argv) {
       {"embed",
        {{"tables", true, true}, {"distribution-key", true, true}, {"output-dir", true, true}},
        Embed},
+      {"dca",
+       {{"tables", true, true},
+        {"key", true, true},
+        {"traces", true, false},
+        {"seed", true, false}},
+       whitebox::DcaCommand},
   };
   for (const FlagCommand& candidate : commands) {
     if (command != candidate.name) continue;
