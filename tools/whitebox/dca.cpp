@@ -212,6 +212,13 @@ void ScoreByte(const std::vector<int32_t>& signs, const std::array<int32_t, 256>
   }
 }
 
+// The next count to try after `count`: the next power of two or one and a half times one.
+int NextCount(int count) {
+  int power = 1;
+  while (2 * power <= count) power *= 2;
+  return count < power + power / 2 ? power + power / 2 : 2 * power;
+}
+
 }  // namespace
 
 const Sbox& AesSbox() { return kAesSbox; }
@@ -314,13 +321,14 @@ Block BestGuesses(const GuessScores& scores) {
   Block best{};
   for (int byte = 0; byte < 16; ++byte) {
     const auto& guesses = scores[byte];
-    best[byte] = static_cast<uint8_t>(std::max_element(guesses.begin(), guesses.end()) -
-                                      guesses.begin());
+    best[byte] =
+        static_cast<uint8_t>(std::max_element(guesses.begin(), guesses.end()) - guesses.begin());
   }
   return best;
 }
 
-DcaReport RunDca(const TableSet& tables, const Key256& key, int max_traces, RandomSource& random) {
+DcaReport RunDca(const TableSet& tables, const Key256& key, int max_traces, RandomSource& random,
+                 int first_traces) {
   DcaReport report;
   report.max_traces = max_traces;
   std::vector<Block> plaintexts(max_traces);
@@ -338,12 +346,12 @@ DcaReport RunDca(const TableSet& tables, const Key256& key, int max_traces, Rand
   Block second_key{};
   std::copy(key.begin(), key.begin() + 16, first_key.begin());
   std::copy(key.begin() + 16, key.end(), second_key.begin());
-  for (int count = std::min(32, max_traces);; count = std::min(2 * count, max_traces)) {
+  for (int count = first_traces;; count = std::min(NextCount(count), max_traces)) {
     const std::span<const Trace> some(traces.data(), count);
     const auto first = ScoreGuesses(some, {plaintexts.data(), size_t(count)}, 0, AesSbox());
     const auto second = ScoreGuesses(some, {second_inputs.data(), size_t(count)}, 1, AesSbox());
-    DcaStep step{count, CountRankedFirst(first, first_key), CountRankedFirst(second, second_key),
-                 {}};
+    DcaStep step{
+        count, CountRankedFirst(first, first_key), CountRankedFirst(second, second_key), {}};
     const Block best_first = BestGuesses(first);
     const Block best_second = BestGuesses(second);
     std::copy(best_first.begin(), best_first.end(), step.best_guess.begin());
@@ -376,8 +384,9 @@ std::string FormatDcaReport(const DcaReport& report) {
   };
   if (report.key_at) {
     const Key256& key = report.steps.back().best_guess;
-    text += "LEAK: AES-256 key recovered by DCA: " + tools_common::HexDigits(key.data(), key.size()) +
-            "\n";
+    text +=
+        "LEAK: AES-256 key recovered by DCA: " + tools_common::HexDigits(key.data(), key.size()) +
+        "\n";
     std::snprintf(line, sizeof line,
                   "FAIL: the whole key ranks first with %d traces (key bytes 0-15 first with %s, "
                   "16-31 with %s)\n",

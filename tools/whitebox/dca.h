@@ -77,7 +77,7 @@ struct DcaStep {
 };
 
 struct DcaReport {
-  std::vector<DcaStep> steps;  // trace counts tried, doubling
+  std::vector<DcaStep> steps;  // trace counts tried, in increasing order
   int max_traces = 0;
   // The first count at which each half, and the whole key, ranked first.
   std::optional<int> first_half_at;
@@ -91,9 +91,12 @@ struct DcaReport {
   bool Passed() const { return computes_aes && !key_at.has_value(); }
 };
 
-// Runs the DCA on `tables` at 32, 64, ... traces, up to and including `max_traces` (>= 1), of
+// Runs the DCA on `tables` with `first_traces` traces, then at every power of two and one and a
+// half times one above it (16, 24, 32, 48, 64, 96, ...), up to and including `max_traces`, of
 // blocks drawn from `random`, and stops at the first count at which the whole key ranks first.
-DcaReport RunDca(const TableSet& tables, const Key256& key, int max_traces, RandomSource& random);
+// Every count uses the first blocks drawn. REQUIRES 1 <= first_traces <= max_traces.
+DcaReport RunDca(const TableSet& tables, const Key256& key, int max_traces, RandomSource& random,
+                 int first_traces = 16);
 
 // One line per count tried, then a verdict line starting "PASS:" (key not recovered) or "FAIL:".
 std::string FormatDcaReport(const DcaReport& report);
