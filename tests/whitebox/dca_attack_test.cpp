@@ -1,14 +1,14 @@
 // The DCA must recover a hardened set's whole key within the trace count docs/whitebox.md states,
-// and nothing when its hypothesis or its pairing of traces with inputs is wrong. Each round attacked
-// costs 1.5·10^10 additions: tests/whitebox/CMakeLists.txt runs these in the plain 64-bit build only.
-#include "dca.h"
-
+// and nothing when its hypothesis or its pairing of traces with inputs is wrong. Each round
+// attacked costs 1.5e10 additions: tests/whitebox/CMakeLists.txt runs these in the plain 64-bit
+// build only.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <vector>
 
+#include "dca.h"
 #include "table_set.h"
 
 namespace {
@@ -64,26 +64,25 @@ TEST(DcaAttack, RecoversTheWholeKeyOfAHardenedSetWithinTheDocumentedTraces) {
 TEST(DcaAttack, WrongHypothesisOrShuffledTracesRecoverNothing) {
   const auto recorded = Record(*Hardened(), kDocumentedTraces);
   const Block first_half = FirstHalf(kKey);
-  ASSERT_EQ(whitebox::CountRankedFirst(whitebox::ScoreGuesses(recorded.traces,
-                                                              recorded.plaintexts, 0,
-                                                              whitebox::AesSbox()),
+  ASSERT_EQ(whitebox::CountRankedFirst(whitebox::ScoreGuesses(recorded.traces, recorded.plaintexts,
+                                                              0, whitebox::AesSbox()),
                                        first_half),
             16);
 
   std::mt19937 shuffle(2026);
   whitebox::Sbox permuted = whitebox::AesSbox();
   std::shuffle(permuted.begin(), permuted.end(), shuffle);
-  EXPECT_LE(whitebox::CountRankedFirst(
-                whitebox::ScoreGuesses(recorded.traces, recorded.plaintexts, 0, permuted),
-                first_half),
-            1);
+  EXPECT_LE(
+      whitebox::CountRankedFirst(
+          whitebox::ScoreGuesses(recorded.traces, recorded.plaintexts, 0, permuted), first_half),
+      1);
 
   std::vector<Block> shuffled = recorded.plaintexts;
   std::shuffle(shuffled.begin(), shuffled.end(), shuffle);
-  EXPECT_LE(whitebox::CountRankedFirst(
-                whitebox::ScoreGuesses(recorded.traces, shuffled, 0, whitebox::AesSbox()),
-                first_half),
-            1);
+  EXPECT_LE(
+      whitebox::CountRankedFirst(
+          whitebox::ScoreGuesses(recorded.traces, shuffled, 0, whitebox::AesSbox()), first_half),
+      1);
 }
 
 }  // namespace
