@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "hex.h"
 
@@ -227,8 +228,9 @@ Block EncryptRecording(const TableSet& tables, const Block& plaintext, Trace& tr
   std::memset(&trace, 0, sizeof trace);
   Block state = plaintext;
   for (int r = 0; r < kFullRounds; ++r) {
-    BitWriter writer(trace.words[r < 2 ? r : 0]);
-    BitWriter* recording = r < 2 ? &writer : nullptr;
+    std::optional<BitWriter> writer;
+    if (r < 2) writer.emplace(trace.words[r]);
+    BitWriter* recording = writer ? &*writer : nullptr;
     const Block shifted = state;
     for (int i = 0; i < 16; ++i) state[i] = shifted[kShiftRows[i]];
     for (int j = 0; j < 4; ++j) {
