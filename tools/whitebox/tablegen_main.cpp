@@ -5,6 +5,8 @@
 //   launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT]
 //                                   --output FILE
 //   launcher-tablegen audit FILE
+//   launcher-tablegen dca --tables FILE (--key HEX64 | --key-file FILE) [--traces N]
+//                         [--seed TEXT]
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
 // `generate` builds the hardened construction unless told otherwise, from the operating system's
@@ -41,6 +43,7 @@
 
 #include "aes_whitebox_tables.h"
 #include "audit.h"
+#include "dca_command.h"
 #include "known_answers.h"
 #include "read_file.h"
 #include "table_set.h"
@@ -55,6 +58,8 @@ constexpr char kUsage[] =
     "  launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT]\n"
     "                                  --output FILE\n"
     "  launcher-tablegen audit FILE\n"
+    "  launcher-tablegen dca --tables FILE (--key HEX64 | --key-file FILE) [--traces N]\n"
+    "                        [--seed TEXT]\n"
     "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n";
 
 // Prints `reason` and the usage on standard error; returns the usage error status.
@@ -287,6 +292,14 @@ bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& b
   return true;
 }
 
+int Dca(const Flags& flags) {
+  std::vector<uint8_t> bytes;
+  if (!ReadSized(flags.at("tables"), whitebox::kTableFileSize, bytes)) return 2;
+  const auto key = KeyOf(flags);
+  if (!key) return 2;
+  return whitebox::DcaCommand(*whitebox::DeserializeTableSet(bytes), *key, flags);
+}
+
 int Audit(const std::string& path) {
   std::vector<uint8_t> bytes;
   if (!ReadSized(path, whitebox::kTableFileSize, bytes)) return 2;
@@ -359,6 +372,14 @@ int main(int argc, char** argv) {
        {{"tables", true, true}, {"distribution-key", true, true}, {"output-dir", true, true}},
        Embed,
        false},
+      {"dca",
+       {{"tables", true, true},
+        {"key", true, false},
+        {"key-file", true, false},
+        {"traces", true, false},
+        {"seed", true, false}},
+       Dca,
+       true},
   };
   for (const FlagCommand& candidate : commands) {
     if (command != candidate.name) continue;
