@@ -143,7 +143,7 @@ else()
     "  answers computed from the deployment's key. Make them where the key is kept, with the set:\n"
     "    launcher-tablegen generate --key KEY --output tables.bin --known-answers known-answers.txt\n"
     "  or, for a set made earlier with that key:\n"
-    "    launcher-tablegen known-answers --key KEY --output known-answers.txt\n"
+    "    launcher-tablegen known-answers --key KEY --tables tables.bin --output known-answers.txt\n"
     "  and configure with -DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=known-answers.txt\n"
     "  (-DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=NONE builds without the check: never for a build that\n"
     "  ships).")

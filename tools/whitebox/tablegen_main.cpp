@@ -2,16 +2,18 @@
 //
 //   launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]
 //                              [--known-answers FILE] [--verbose] --output FILE
-//   launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE
+//   launcher-tablegen known-answers --key HEX64 --tables FILE [--seed TEXT] --output FILE
 //   launcher-tablegen audit FILE
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
 // `generate` builds the hardened construction unless told otherwise, from the operating system's
-// random generator or, given --seed, reproducibly from the seed (any text; see random_source.h).
-// With --known-answers it also writes CFB vectors computed from the key (known_answers.h), their
-// IVs and plaintexts drawn from the same random source after the set's own draws, so the set is
-// the same with or without them and a seed reproduces both files.
-// `known-answers` writes such vectors alone, for a set made earlier with the same key.
+// random generator or, given --seed, reproducibly from the seed (any text; see seeded_random.h).
+// With --known-answers it also writes CFB vectors computed from the key (make_known_answers.h),
+// enough of them to read every entry of the set; with --seed their IVs and plaintexts come from the
+// seed's stream beyond any set's draws (seeded_random.h), so the set is the same with or without
+// them and a seed reproduces both files.
+// `known-answers` writes the same vectors alone, for the set in --tables made earlier with the same
+// key: given the same seed, exactly the file `generate` wrote.
 // `audit` tries the trivial key read-outs on a table file and exits 0 if none succeeds, 1 if one
 // does (2 on a usage or I/O error).
 // `embed` writes one initializer-list fragment per constant (gxor.inc, gtyboxes.inc,
@@ -35,7 +37,9 @@
 #include "aes_whitebox_tables.h"
 #include "audit.h"
 #include "known_answers.h"
+#include "make_known_answers.h"
 #include "read_file.h"
+#include "seeded_random.h"
 #include "table_set.h"
 
 namespace {
@@ -44,7 +48,7 @@ constexpr char kUsage[] =
     "usage:\n"
     "  launcher-tablegen generate --key HEX64 [--construction hardened|plain] [--seed TEXT]\n"
     "                             [--known-answers FILE] [--verbose] --output FILE\n"
-    "  launcher-tablegen known-answers --key HEX64 [--seed TEXT] --output FILE\n"
+    "  launcher-tablegen known-answers --key HEX64 --tables FILE [--seed TEXT] --output FILE\n"
     "  launcher-tablegen audit FILE\n"
     "  launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR\n";
 
@@ -148,13 +152,16 @@ std::unique_ptr<whitebox::RandomSource> RandomFor(const Flags& flags) {
   return std::make_unique<whitebox::SystemRandom>();
 }
 
-// Known answers for `key` in the file `path`; false after a message on standard error when the
-// random source fails or the file cannot be written.
+// Known answers for `key` and the set `tables` in the file `path`; false after a message on
+// standard error when they cannot be made or the file cannot be written.
 bool WriteKnownAnswers(const std::string& path, const whitebox::Key256& key,
-                       whitebox::RandomSource& random) {
+                       const whitebox::TableSet& tables, const Flags& flags) {
   std::string text;
   try {
-    text = whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(key, random));
+    text = whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(
+        key, tables,
+        *whitebox::KnownAnswersRandom(flags.count("seed") ? std::optional(flags.at("seed"))
+                                                          : std::nullopt)));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
     return false;
@@ -191,7 +198,7 @@ int Generate(const Flags& flags) {
   const auto bytes = whitebox::SerializeTableSet(*tables);
   if (!WriteOrReport(flags.at("output"), std::string(bytes.begin(), bytes.end()))) return 1;
   if (flags.count("known-answers") &&
-      !WriteKnownAnswers(flags.at("known-answers"), *key, *random)) {
+      !WriteKnownAnswers(flags.at("known-answers"), *key, *tables, flags)) {
     return 1;
   }
   if (flags.count("verbose")) {
@@ -213,7 +220,18 @@ int Generate(const Flags& flags) {
 int KnownAnswers(const Flags& flags) {
   const auto key = KeyFlag(flags);
   if (!key) return 1;
-  return WriteKnownAnswers(flags.at("output"), *key, *RandomFor(flags)) ? 0 : 1;
+  const auto bytes = tools_common::ReadFileBytes(flags.at("tables"));
+  if (!bytes) {
+    std::fprintf(stderr, "launcher-tablegen: cannot read %s\n", flags.at("tables").c_str());
+    return 1;
+  }
+  const auto tables = whitebox::DeserializeTableSet(*bytes);
+  if (!tables) {
+    std::fprintf(stderr, "launcher-tablegen: %s is %zu bytes, expected %zu\n",
+                 flags.at("tables").c_str(), bytes->size(), whitebox::kTableFileSize);
+    return 1;
+  }
+  return WriteKnownAnswers(flags.at("output"), *key, *tables, flags) ? 0 : 1;
 }
 
 int Audit(const std::string& path) {
@@ -303,7 +321,7 @@ int main(int argc, char** argv) {
         {"output", true, true}},
        Generate},
       {"known-answers",
-       {{"key", true, true}, {"seed", true, false}, {"output", true, true}},
+       {{"key", true, true}, {"tables", true, true}, {"seed", true, false}, {"output", true, true}},
        KnownAnswers},
       {"embed",
        {{"tables", true, true}, {"distribution-key", true, true}, {"output-dir", true, true}},
