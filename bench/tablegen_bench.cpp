@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "audit.h"
+#include "seeded_random.h"
 #include "table_set.h"
 
 namespace {

@@ -158,7 +158,8 @@ else()
     "    launcher-tablegen generate --key-file KEY_FILE --output tables.bin \\\n"
     "                               --known-answers known-answers.txt\n"
     "  or, for a set made earlier with that key:\n"
-    "    launcher-tablegen known-answers --key-file KEY_FILE --output known-answers.txt\n"
+    "    launcher-tablegen known-answers --key-file KEY_FILE --tables tables.bin \\\n"
+    "                                    --output known-answers.txt\n"
     "  and configure with -DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=known-answers.txt\n"
     "  (-DLAUNCHER_WHITEBOX_KNOWN_ANSWERS=NONE builds without the check: never for a build that\n"
     "  ships).")

@@ -39,6 +39,8 @@ function(launcher_add_known_answer_check target)
     # The host tree rebuilds the checker when any of these change; the check must then run again.
     file(GLOB checker_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/native/aes_whitebox*
          ${PROJECT_SOURCE_DIR}/tools/whitebox/known_answers.*
+         ${PROJECT_SOURCE_DIR}/tools/whitebox/table_coverage.*
+         ${PROJECT_SOURCE_DIR}/tools/whitebox/table_set.*
          ${PROJECT_SOURCE_DIR}/tools/known-answers-check/*.cpp)
     if(NOT ARG_DATA_DIR STREQUAL LAUNCHER_EMBEDDED_DATA_DIR)
       message(FATAL_ERROR "a cross build checks only ${LAUNCHER_EMBEDDED_DATA_DIR}")

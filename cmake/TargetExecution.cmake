@@ -106,6 +106,24 @@ function(launcher_add_skipped_tests)
   endforeach()
 endfunction()
 
+# Registers the GoogleTest cases defined in SOURCES (TEST, TEST_F and TEST_P, each on one line) as
+# tests named <suite>.<TestSuite>.<Test> that report themselves skipped with REASON: the cases of a
+# test program that this target cannot build keep their names.
+function(launcher_add_skipped_gtest_sources)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "REASON" "SOURCES")
+  get_filename_component(suite ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(names)
+  foreach(source IN LISTS arg_SOURCES)
+    file(STRINGS ${source} lines REGEX "^TEST(_F|_P)?\\(")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "^TEST(_F|_P)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\)")
+        list(APPEND names ${suite}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3})
+      endif()
+    endforeach()
+  endforeach()
+  launcher_add_skipped_tests(NAMES ${names} REASON "${arg_REASON}")
+endfunction()
+
 # Makes every test that runs `target` report itself skipped with LAUNCHER_NOT_RUN_REASON, where the
 # target's programs cannot run here: the skip command stands in for the emulator that would run it.
 # The tests still need SKIP_REGULAR_EXPRESSION (launcher_mark_skips()).

@@ -13,6 +13,8 @@ packages=(
   openjdk-17-jdk xvfb imagemagick
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   python3-pefile osslsigncode openssl
+  # The build-host tools take SHA-256 and AES from OpenSSL's libcrypto.
+  libssl-dev
   # 32-bit targets: Linux programs (-m32), run natively (against Debian's 32-bit JVM) or under
   # qemu-i386 where the kernel cannot execute 32-bit code; Windows programs under 32-bit wine.
   g++-multilib libbenchmark-dev:i386 qemu-user

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "seeded_random.h"
 #include "table_set.h"
 
 namespace {

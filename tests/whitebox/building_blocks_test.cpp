@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "aes_reference.h"
+#include "aes_building_blocks.h"
 #include "gf2_matrix.h"
 #include "network_reference.h"
+#include "openssl_primitives.h"
 #include "random_source.h"
-#include "sha256.h"
+#include "seeded_random.h"
 
 namespace {
 
@@ -167,22 +168,6 @@ TEST(RandomSource, UniformBelowRejectsTheBiasedTailAndCoversItsRange) {
     }
     EXPECT_EQ(std::count(counts.begin(), counts.end(), 0), 0) << "bound " << bound;
   }
-}
-
-TEST(Sha256, Fips180KnownAnswers) {
-  const auto digest = [](const std::string& message) {
-    const auto d =
-        whitebox::Sha256(reinterpret_cast<const uint8_t*>(message.data()), message.size());
-    return std::vector<uint8_t>(d.begin(), d.end());
-  };
-  using testing_support::Hex;
-  EXPECT_EQ(digest(""), Hex("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
-  EXPECT_EQ(digest("abc"), Hex("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
-  // 56 bytes: the padding needs a second block.
-  EXPECT_EQ(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
-            Hex("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"));
-  EXPECT_EQ(digest(std::string(1000000, 'a')),
-            Hex("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"));
 }
 
 TEST(SeededRandom, StreamIsAes256CtrKeyedWithTheSeedsSha256) {

@@ -5,6 +5,8 @@
         bit 0 of byte BYTE (0: the least significant) of the word Tyboxes[ROUND][POSITION][VALUE]
     change_table_byte.py TABLES OUTPUT xor ROUND TABLE P Q
         bit 4 of Xor[ROUND][TABLE][P][Q], which makes it more than a 4-bit value
+    change_table_byte.py TABLES OUTPUT offset OFFSET
+        bit 0 of the byte at OFFSET of the file, whichever table holds it
 """
 import sys
 
@@ -23,6 +25,10 @@ elif region == 'xor':
     assert 0 <= round_ < 13 and 0 <= table < 96 and 0 <= p < 16 and 0 <= q < 16
     offset = ((round_ * 96 + table) * 16 + p) * 16 + q
     mask = 0x10
+elif region == 'offset':
+    offset, = indices
+    assert 0 <= offset < TABLE_FILE_SIZE
+    mask = 0x01
 else:
     sys.exit(f'unknown region {region!r}')
 tables = bytearray(open(tables_path, 'rb').read())

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dca.h"
+#include "seeded_random.h"
 #include "table_set.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "seeded_random.h"
 #include "table_set.h"
 
 namespace {

@@ -12,6 +12,8 @@
 
 #include "aes_whitebox.h"
 #include "network_reference.h"
+#include "openssl_primitives.h"
+#include "seeded_random.h"
 #include "sp800_38a_vectors.h"
 #include "table_set.h"
 

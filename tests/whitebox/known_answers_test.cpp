@@ -5,13 +5,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "aes_whitebox.h"
+#include "make_known_answers.h"
 #include "network_reference.h"
+#include "openssl_primitives.h"
+#include "seeded_random.h"
 #include "sp800_38a_vectors.h"
+#include "table_coverage.h"
 #include "table_set.h"
 
 namespace {
@@ -21,6 +30,11 @@ using whitebox::KnownAnswer;
 using whitebox::ParseKnownAnswers;
 
 const whitebox::Key256 kKey = *whitebox::ParseKeyHex(testing_support::kSp800_38aKey);
+
+const whitebox::TableSet& PlainSet() {
+  static const auto tables = whitebox::BuildTableSet(whitebox::Construction::kPlain, kKey);
+  return *tables;
+}
 
 whitebox::Block BlockFromHex(const char* text) {
   const auto bytes = Hex(text);
@@ -45,14 +59,16 @@ TEST(KnownAnswers, ReferenceCfbGivesTheSp800_38aExampleAndItsPrefixes) {
 
 TEST(KnownAnswers, MadeVectorsHaveTheDocumentedLengthsAndAgreeWithTheKeysNetwork) {
   whitebox::SeededRandom random("known answers");
-  const auto answers = whitebox::MakeKnownAnswers(kKey, random);
-  ASSERT_EQ(answers.size(), std::size(whitebox::kKnownAnswerLengths));
+  const auto answers = whitebox::MakeKnownAnswers(kKey, PlainSet(), random);
+  ASSERT_GE(answers.size(), std::size(whitebox::kKnownAnswerLengths));
   std::set<whitebox::Block> ivs;
   // The network of a plain set for the key: table lookups, not the reference's round functions.
   testing_support::LoadIntoCipher(*whitebox::BuildTableSet(whitebox::Construction::kPlain, kKey));
   for (size_t i = 0; i < answers.size(); ++i) {
     const KnownAnswer& answer = answers[i];
-    ASSERT_EQ(answer.plaintext.size(), whitebox::kKnownAnswerLengths[i]);
+    ASSERT_EQ(answer.plaintext.size(), i < std::size(whitebox::kKnownAnswerLengths)
+                                           ? whitebox::kKnownAnswerLengths[i]
+                                           : whitebox::kCoverageVectorLength);
     ASSERT_EQ(answer.ciphertext.size(), answer.plaintext.size());
     ivs.insert(answer.iv);
     EXPECT_EQ(testing_support::RunMode(aes_whitebox_encrypt_cfb, answer.iv, answer.plaintext),
@@ -66,18 +82,18 @@ TEST(KnownAnswers, MadeVectorsHaveTheDocumentedLengthsAndAgreeWithTheKeysNetwork
 
 TEST(KnownAnswers, ASeedReproducesTheVectorsAndAnotherSeedChangesThem) {
   whitebox::SeededRandom first("seed"), again("seed"), other("other seed");
-  const auto a = whitebox::MakeKnownAnswers(kKey, first);
-  const auto b = whitebox::MakeKnownAnswers(kKey, again);
-  const auto c = whitebox::MakeKnownAnswers(kKey, other);
+  const auto a = whitebox::MakeKnownAnswers(kKey, PlainSet(), first);
+  const auto b = whitebox::MakeKnownAnswers(kKey, PlainSet(), again);
+  const auto c = whitebox::MakeKnownAnswers(kKey, PlainSet(), other);
   EXPECT_EQ(whitebox::FormatKnownAnswers(a), whitebox::FormatKnownAnswers(b));
-  for (size_t i = 0; i < a.size(); ++i) {
+  for (size_t i = 0; i < std::min(a.size(), c.size()); ++i) {
     EXPECT_NE(a[i].iv, c[i].iv) << "vector " << i;
   }
 }
 
 TEST(KnownAnswers, FormattedFileReadsBackExactly) {
   whitebox::SeededRandom random("round trip");
-  const auto answers = whitebox::MakeKnownAnswers(kKey, random);
+  const auto answers = whitebox::MakeKnownAnswers(kKey, PlainSet(), random);
   const std::string text = whitebox::FormatKnownAnswers(answers);
   EXPECT_EQ(text.rfind("# ", 0), 0u);
   EXPECT_NE(text.find("\ncfb " + whitebox::HexText(answers[0].iv.data(), 16) + " - -\n"),
@@ -91,6 +107,117 @@ TEST(KnownAnswers, FormattedFileReadsBackExactly) {
     EXPECT_EQ(parsed.answers[i].plaintext, answers[i].plaintext);
     EXPECT_EQ(parsed.answers[i].ciphertext, answers[i].ciphertext);
     EXPECT_EQ(parsed.answers[i].line, static_cast<int>(i) + 3);  // after the two comment lines
+  }
+}
+
+// Records what a source hands out.
+class RecordingRandom final : public whitebox::RandomSource {
+ public:
+  explicit RecordingRandom(whitebox::RandomSource& source) : source_(source) {}
+  void Fill(uint8_t* out, size_t length) override {
+    source_.Fill(out, length);
+    drawn.insert(drawn.end(), out, out + length);
+  }
+  std::vector<uint8_t> drawn;
+
+ private:
+  whitebox::RandomSource& source_;
+};
+
+// The known answers of a seed never hand out the randomness that hides the key in its set.
+TEST(KnownAnswers, ShareNoSixteenBytesWithTheStreamThatBuiltTheSet) {
+  const std::string seed = "launcher development seed";
+  whitebox::SeededRandom stream(seed);
+  RecordingRandom recorded(stream);
+  const auto set = whitebox::BuildTableSet(whitebox::Construction::kHardened, kKey, recorded);
+  const auto answers = whitebox::MakeKnownAnswers(kKey, *set, *whitebox::KnownAnswersRandom(seed));
+  std::unordered_set<std::string_view> windows;
+  for (const KnownAnswer& answer : answers) {
+    for (const auto* bytes : {&answer.plaintext, &answer.ciphertext}) {
+      const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+      for (size_t i = 0; i + 16 <= text.size(); ++i) windows.insert(text.substr(i, 16));
+    }
+    windows.insert(std::string_view(reinterpret_cast<const char*>(answer.iv.data()), 16));
+  }
+  const std::string_view drawn(reinterpret_cast<const char*>(recorded.drawn.data()),
+                               recorded.drawn.size());
+  ASSERT_GT(drawn.size(), 16u);
+  for (size_t i = 0; i + 16 <= drawn.size(); ++i) {
+    ASSERT_FALSE(windows.count(drawn.substr(i, 16))) << "the set's stream from byte " << i;
+  }
+}
+
+// Hands out `script`, then another source's bytes.
+class ScriptFirst final : public whitebox::RandomSource {
+ public:
+  ScriptFirst(std::vector<uint8_t> script, whitebox::RandomSource& then)
+      : script_(std::move(script)), then_(then) {}
+  void Fill(uint8_t* out, size_t length) override {
+    for (size_t i = 0; i < length; ++i) {
+      if (next_ < script_.size()) {
+        out[i] = script_[next_++];
+      } else {
+        then_.Fill(out + i, 1);
+      }
+    }
+  }
+
+ private:
+  std::vector<uint8_t> script_;
+  size_t next_ = 0;
+  whitebox::RandomSource& then_;
+};
+
+// Standard vectors whose every block encrypts the same input (IV C, plaintext blocks C ^ AES(C),
+// so each ciphertext block is C again) read one block's entries only: the generator must add
+// vectors until every readable entry is read.
+TEST(KnownAnswers, VectorsAreAddedUntilTheyReadEveryReadableEntry) {
+  const whitebox::Block c = BlockFromHex("00112233445566778899aabbccddeeff");
+  const whitebox::Block keystream = whitebox::EncryptBlock(kKey, c);
+  std::vector<uint8_t> script;
+  for (size_t length : whitebox::kKnownAnswerLengths) {
+    script.insert(script.end(), c.begin(), c.end());
+    for (size_t i = 0; i < length; ++i) script.push_back(c[i % 16] ^ keystream[i % 16]);
+  }
+  whitebox::SeededRandom rest("coverage");
+  ScriptFirst random(script, rest);
+  whitebox::SeededRandom set_random("coverage set");
+  const auto set = whitebox::BuildTableSet(whitebox::Construction::kHardened, kKey, set_random);
+  const auto answers = whitebox::MakeKnownAnswers(kKey, *set, random);
+  ASSERT_GT(answers.size(), std::size(whitebox::kKnownAnswerLengths));
+  whitebox::TableCoverage standard(*set), all(*set);
+  for (size_t i = 0; i < answers.size(); ++i) {
+    if (i < std::size(whitebox::kKnownAnswerLengths)) standard.EvaluateKnownAnswer(answers[i]);
+    all.EvaluateKnownAnswer(answers[i]);
+  }
+  EXPECT_NE(standard.TotalUnread(), 0u);
+  EXPECT_EQ(all.TotalUnread(), 0u) << all.DescribeUnread();
+}
+
+// The coverage follows the network exactly, marks what one block reads, and counts as readable
+// exactly what many blocks read: the entries it leaves out are never read.
+TEST(TableCoverage, EvaluatesTheNetworkAndCountsTheEntriesItReads) {
+  whitebox::SeededRandom set_random("coverage");
+  const auto set = whitebox::BuildTableSet(whitebox::Construction::kHardened, kKey, set_random);
+  whitebox::TableCoverage coverage(*set);
+  std::mt19937_64 rng(5);
+  const auto first = testing_support::RandomBlock(rng);
+  EXPECT_EQ(coverage.Evaluate(first), testing_support::EvaluateNetwork(*set, first));
+  const auto one = coverage.Counts();
+  ASSERT_EQ(one.size(), 4u);
+  // One block reads one entry per round and position, and 13 * 4 * 2 * 24 Xor entries, some of
+  // them perhaps twice.
+  EXPECT_EQ(one[1].read, 13u * 16);
+  EXPECT_EQ(one[2].read, 16u);
+  EXPECT_EQ(one[3].read, 13u * 16);
+  EXPECT_LE(one[0].read, 13u * 4 * 2 * 24);
+  EXPECT_GT(one[0].read, 13u * 4 * 24);
+  EXPECT_EQ(one[1].readable, one[1].entries);
+  EXPECT_EQ(coverage.TotalUnread(), one[0].readable - one[0].read + (53248 - 208) * 2 + 4080);
+  for (int n = 0; n < 20000; ++n) coverage.Evaluate(testing_support::RandomBlock(rng));
+  for (const auto& table : coverage.Counts()) {
+    EXPECT_EQ(table.read, table.readable) << table.table;
+    EXPECT_EQ(table.unread, 0u) << table.table;
   }
 }
 

@@ -1,10 +1,11 @@
-# launcher-tablegen end to end: seeded generation is reproducible to the byte, the default
-# construction is the hardened one, known answers come beside the set without changing it, a key
-# file or standard input gives the same set as --key, and `audit` names the leaks of a plain set
-# with exit status 1, passes hardened sets with 0 and reports unusable files with 2; a command line
-# the tool does not understand is refused with the usage and status 2, a key that is not one and a
-# file that cannot be written with what is wrong and status 2, and a failed write of several files
-# writes none of them; the build's audit step warns about a leaking set without failing.
+# launcher-tablegen end to end: seeded generation is reproducible to the byte and the default set
+# keeps its bytes, the default construction is the hardened one, known answers come beside the set
+# without changing it and equal those made later for the same set and seed, a key file or standard
+# input gives the same set as --key, and `audit` names the leaks of a plain set with exit status 1,
+# passes hardened sets with 0 and reports unusable files with 2; a command line the tool does not
+# understand is refused with the usage and status 2, a key that is not one and a file that cannot be
+# written with what is wrong and status 2, and a failed write of several files writes none of them;
+# the build's audit step warns about a leaking set without failing.
 #   cmake -DTABLEGEN=<launcher-tablegen> -DWORK_DIR=<scratch directory>
 #         -DAUDIT_SCRIPT=<cmake/AuditTables.cmake> -P tablegen_cli_test.cmake
 set(key 603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4)
@@ -74,11 +75,29 @@ expect_match("${empty_vector}" "^cfb [0-9a-f]+ - -$")
 foreach(vector IN LISTS vectors)
   expect_match("${vector}" "^cfb [0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f] ([0-9a-f]+|-) ([0-9a-f]+|-)$")
 endforeach()
-tablegen(0 known-answers --key ${key} --output ${WORK_DIR}/alone.txt)
-file(STRINGS ${WORK_DIR}/alone.txt alone REGEX "^cfb ")
-list(LENGTH alone count)
-if(NOT count EQUAL 5)
-  message(FATAL_ERROR "known-answers wrote ${count} vectors, expected 5")
+# The known answers of a set made earlier are, for the same key and seed, exactly those `generate`
+# wrote beside it; without a seed, fresh ones.
+tablegen(0 known-answers --key ${key} --tables ${WORK_DIR}/a.bin --seed "seed one"
+         --output ${WORK_DIR}/alone.txt)
+file(SHA256 ${WORK_DIR}/alone.txt answers_alone)
+if(NOT answers_alone STREQUAL answers_a)
+  message(FATAL_ERROR "known-answers --seed wrote other vectors than generate --seed")
+endif()
+tablegen(0 known-answers --key ${key} --tables ${WORK_DIR}/a.bin --output ${WORK_DIR}/fresh.txt)
+file(STRINGS ${WORK_DIR}/fresh.txt fresh REGEX "^cfb ")
+list(LENGTH fresh count)
+file(SHA256 ${WORK_DIR}/fresh.txt answers_fresh)
+if(count LESS 5 OR answers_fresh STREQUAL answers_a)
+  message(FATAL_ERROR "known-answers without a seed wrote ${count} vectors, the seed's own or fewer than 5")
+endif()
+
+# The seeded stream is fixed for good: the default set of a build (its key and seed) keeps its
+# bytes, whatever computes the stream.
+tablegen(0 generate --key 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f
+         --seed "launcher development seed" --output ${WORK_DIR}/default.bin)
+file(SHA256 ${WORK_DIR}/default.bin default_set)
+if(NOT default_set STREQUAL "047a6a7c063b4dccfa219fa6202a8303b5629ade5809c4f9c8ac328f37c63796")
+  message(FATAL_ERROR "the default set's SHA-256 is now ${default_set}")
 endif()
 
 # What the tool does not understand is refused before anything is written: status 2, the reason
@@ -166,7 +185,8 @@ refused_input("the key must be 64 hexadecimal digits: it has 63"
 string(SUBSTRING ${key} 0 9 head)
 string(SUBSTRING ${key} 10 54 tail)
 refused_input("the key must be 64 hexadecimal digits: character 10 is 'g', not a hexadecimal digit"
-              known-answers --key ${head}g${tail} --output ${WORK_DIR}/kept.bin)
+              known-answers --key ${head}g${tail} --tables ${WORK_DIR}/a.bin
+              --output ${WORK_DIR}/kept.bin)
 file(WRITE ${WORK_DIR}/spaced.hex "${head} ${tail}")
 refused_input("the key in ${WORK_DIR}/spaced.hex must be 64 hexadecimal digits: character 10 is 0x20, not a hexadecimal digit"
               generate --key-file ${WORK_DIR}/spaced.hex --output ${WORK_DIR}/kept.bin)

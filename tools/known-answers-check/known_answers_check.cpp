@@ -6,12 +6,17 @@
 //   - the table set against the known answers in KNOWN_ANSWERS (the format of
 //     tools/whitebox/known_answers.h), through the launcher's own cipher: every vector is encrypted
 //     and decrypted in CFB mode on every evaluation path this processor has, so the verdict does
-//     not depend on which path the launcher's processor will pick;
+//     not depend on which path the launcher's processor will pick; and the blocks whose whole
+//     output the vectors check must together read every table entry that some input can read
+//     (table_coverage.h), so that no entry that matters escapes the proof: one damaged entry
+//     changes some answer, and a file too thin to reach every such entry is refused, whatever it
+//     holds;
 //   - the encrypted distribution key against DISTRIBUTION_KEY, byte for byte: a fragment edited or
 //     left over from another configuration would otherwise ship a key nobody chose.
 //
 // Exit status: 0 when both agree; 1 when a vector does not agree (each such vector named on
-// standard error), an Xor entry is not a 4-bit value (the cipher could not evaluate the set), or
+// standard error), the vectors leave table entries unread (how many, in which tables), an Xor
+// entry is not a 4-bit value (the cipher could not evaluate the set), or
 // the key differs from the file (both named, with the first differing byte); 2 when a file cannot
 // be read, KNOWN_ANSWERS is not in the format or holds no vector with data (a file that proves
 // nothing must not pass). Both checks run, whatever the first finds. The build runs it on the build
@@ -19,7 +24,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -30,6 +37,8 @@
 #include "aes_whitebox_tables.h"
 #include "known_answers.h"
 #include "read_file.h"
+#include "table_coverage.h"
+#include "table_set.h"
 
 namespace {
 
@@ -168,6 +177,31 @@ std::string Failure(size_t number, const whitebox::KnownAnswer& answer, const ch
          "): " + first_disagreement + " (on the paths " + PathNames(failing_paths) + ")";
 }
 
+// The embedded set in the generator's shapes: the same arrays, element for element.
+std::unique_ptr<whitebox::TableSet> EmbeddedTableSet() {
+  auto tables = std::make_unique<whitebox::TableSet>();
+  static_assert(
+      sizeof tables->xor_tables == sizeof GXor && sizeof tables->tyboxes == sizeof GTyboxes &&
+      sizeof tables->tboxes_last == sizeof GTboxesLast && sizeof tables->mbl == sizeof GMBL);
+  std::memcpy(tables->xor_tables, GXor, sizeof GXor);
+  std::memcpy(tables->tyboxes, GTyboxes, sizeof GTyboxes);
+  std::memcpy(tables->tboxes_last, GTboxesLast, sizeof GTboxesLast);
+  std::memcpy(tables->mbl, GMBL, sizeof GMBL);
+  return tables;
+}
+
+// What the known answers leave unproven: the entries of the embedded set that some input can read
+// and no block whose whole output they check reads ("" when there is none); and, in `unreadable`,
+// how many entries no input can read at all.
+std::string UnreadEntries(const std::vector<whitebox::KnownAnswer>& answers, size_t& unreadable) {
+  const auto tables = EmbeddedTableSet();
+  whitebox::TableCoverage coverage(*tables);
+  for (const auto& answer : answers) coverage.EvaluateKnownAnswer(answer);
+  unreadable = 0;
+  for (const auto& table : coverage.Counts()) unreadable += table.entries - table.readable;
+  return coverage.DescribeUnread();
+}
+
 int CheckKnownAnswers(const char* path) {
   const auto answers = LoadKnownAnswers(path);
   if (!answers) return 2;
@@ -193,10 +227,21 @@ int CheckKnownAnswers(const char* path) {
     for (const auto& failure : failures) std::fprintf(stderr, "  %s\n", failure.c_str());
     return 1;
   }
+  size_t unreadable = 0;
+  const std::string unread = UnreadEntries(*answers, unreadable);
+  if (!unread.empty()) {
+    std::fprintf(stderr,
+                 "launcher-known-answers-check: the known answers of %s do not prove the whole "
+                 "embedded white-box table set: no block they check reads %s (make them with "
+                 "launcher-tablegen, which adds vectors until every entry is read)\n",
+                 path, unread.c_str());
+    return 1;
+  }
   std::printf(
-      "The embedded white-box table set computes all %zu known answers of %s (CFB encryption and "
-      "decryption on the paths %s)\n",
-      answers->size(), path, PathNames(paths).c_str());
+      "The embedded white-box table set computes all %zu known answers of %s, which read every "
+      "entry of its tables that any input can read (all but %zu) (CFB encryption and decryption on "
+      "the paths %s)\n",
+      answers->size(), path, unreadable, PathNames(paths).c_str());
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "dca.h"
+#include "seeded_random.h"
 #include "table_set.h"
 
 namespace whitebox {

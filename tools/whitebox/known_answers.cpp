@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "hex.h"
-#include "table_set.h"
 
 namespace whitebox {
 
@@ -56,33 +55,6 @@ std::string ParseVectorLine(std::string_view line, KnownAnswer& answer) {
 }
 
 }  // namespace
-
-std::vector<uint8_t> ReferenceEncryptCfb(const Key256& key, const Block& iv,
-                                         const std::vector<uint8_t>& plaintext) {
-  std::vector<uint8_t> ciphertext(plaintext.size());
-  Block feedback = iv;
-  for (size_t start = 0; start < plaintext.size(); start += feedback.size()) {
-    const Block keystream = EncryptBlock(key, feedback);
-    for (size_t i = 0; i < feedback.size() && start + i < plaintext.size(); ++i) {
-      ciphertext[start + i] = static_cast<uint8_t>(plaintext[start + i] ^ keystream[i]);
-      feedback[i] = ciphertext[start + i];
-    }
-  }
-  return ciphertext;
-}
-
-std::vector<KnownAnswer> MakeKnownAnswers(const Key256& key, RandomSource& random) {
-  std::vector<KnownAnswer> answers;
-  for (const size_t length : kKnownAnswerLengths) {
-    KnownAnswer answer;
-    random.Fill(answer.iv.data(), answer.iv.size());
-    answer.plaintext.resize(length);
-    random.Fill(answer.plaintext.data(), length);
-    answer.ciphertext = ReferenceEncryptCfb(key, answer.iv, answer.plaintext);
-    answers.push_back(std::move(answer));
-  }
-  return answers;
-}
 
 std::string HexText(const uint8_t* bytes, size_t length) {
   return length == 0 ? std::string(kEmptyText) : tools_common::HexDigits(bytes, length);

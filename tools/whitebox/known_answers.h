@@ -1,6 +1,8 @@
-// Known answers: AES-256 CFB vectors computed from a key with the textbook AES of aes_reference.h,
-// never from a table set, so that a set can be proven against them without the key. The build
-// evaluates the table set it embeds on every vector before it links the launcher.
+// Known answers: AES-256 CFB vectors computed from a key by an independent AES
+// (make_known_answers.h, on the build host), never from a table set, so that a set can be proven
+// against them without the key. The build evaluates the table set it embeds on every vector before
+// it links the launcher, and requires that they read every entry that some input can read
+// (table_coverage.h).
 //
 // File format (text, one vector per line, fields separated by one space):
 //   cfb IV PLAINTEXT CIPHERTEXT
@@ -19,8 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "aes_reference.h"
-#include "random_source.h"
+#include "aes_building_blocks.h"
 
 namespace whitebox {
 
@@ -30,19 +31,6 @@ struct KnownAnswer {
   std::vector<uint8_t> ciphertext;
   int line = 0;  // 1-based line of the file it was read from; 0 if it was not read from a file
 };
-
-// The plaintext lengths MakeKnownAnswers draws, in order: empty, one block, a partial block,
-// several blocks ending in a partial one, and 4096 blocks, enough for the vectors to read nearly
-// every entry of every table, so that a change to almost any single entry shows in their results.
-inline constexpr size_t kKnownAnswerLengths[] = {0, 16, 7, 61, 65536};
-
-// CFB-128 encryption of `plaintext` under `key` with initial vector `iv` by EncryptBlock.
-std::vector<uint8_t> ReferenceEncryptCfb(const Key256& key, const Block& iv,
-                                         const std::vector<uint8_t>& plaintext);
-
-// One vector per length of kKnownAnswerLengths, with IVs and plaintexts drawn from `random` (IV
-// first, then the plaintext, vector by vector) and ciphertexts computed by ReferenceEncryptCfb.
-std::vector<KnownAnswer> MakeKnownAnswers(const Key256& key, RandomSource& random);
 
 // The file text for `answers`: a comment naming the format, then one line per vector.
 std::string FormatKnownAnswers(const std::vector<KnownAnswer>& answers);

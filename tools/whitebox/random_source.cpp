@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include "sha256.h"
-
 namespace whitebox {
 
 uint32_t RandomSource::NextU32() {
@@ -26,23 +24,6 @@ uint8_t RandomSource::UniformBelow(unsigned bound) {
 void SystemRandom::Fill(uint8_t* out, size_t length) {
   if (!FillFromOperatingSystem(out, length)) {
     throw std::runtime_error("the operating system's random generator is unavailable");
-  }
-}
-
-SeededRandom::SeededRandom(std::string_view seed)
-    : key_(Sha256(reinterpret_cast<const uint8_t*>(seed.data()), seed.size())) {}
-
-void SeededRandom::Refill() {
-  buffer_ = EncryptBlock(key_, counter_);
-  for (int i = 15; i >= 0 && ++counter_[i] == 0; --i) {
-  }
-  used_ = 0;
-}
-
-void SeededRandom::Fill(uint8_t* out, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (used_ == buffer_.size()) Refill();
-    out[i] = buffer_[used_++];
   }
 }
 

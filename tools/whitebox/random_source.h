@@ -1,21 +1,12 @@
 // Sources of the random choices a hardened table set is made of.
 //
 // SystemRandom reads the operating system's cryptographic generator: every set it builds is new.
-// SeededRandom makes a set reproducible byte for byte from a seed string:
-//   key    = SHA-256(the seed's bytes, exactly as given)
-//   stream = AES-256-CTR under `key`: block n is AES-256(key, n as a 128-bit big-endian integer),
-//            n = 0, 1, 2, ...; the bytes are consumed in order.
-// Whoever knows the seed (and the AES key) can rebuild the set, so a deployment's seed is as secret
-// as its key; a seed is for reproducible development and test builds.
+// SeededRandom (seeded_random.h, build host only) makes a set reproducible from a seed.
 #ifndef LAUNCHER_TOOLS_WHITEBOX_RANDOM_SOURCE_H_
 #define LAUNCHER_TOOLS_WHITEBOX_RANDOM_SOURCE_H_
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
-
-#include "aes_reference.h"
 
 namespace whitebox {
 
@@ -37,21 +28,6 @@ class RandomSource {
 class SystemRandom final : public RandomSource {
  public:
   void Fill(uint8_t* out, size_t length) override;
-};
-
-class SeededRandom final : public RandomSource {
- public:
-  explicit SeededRandom(std::string_view seed);
-
-  void Fill(uint8_t* out, size_t length) override;
-
- private:
-  void Refill();
-
-  Key256 key_;
-  Block counter_{};
-  Block buffer_{};
-  size_t used_ = sizeof(Block);
 };
 
 // Fills `out` from the operating system's cryptographic generator; false if it cannot. One

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "aes_reference.h"
+#include "aes_building_blocks.h"
 #include "random_source.h"
 
 namespace whitebox {

@@ -2,19 +2,21 @@
 //
 //   launcher-tablegen generate (--key HEX64 | --key-file FILE) [--construction hardened|plain]
 //                              [--seed TEXT] [--known-answers FILE] [--verbose] --output FILE
-//   launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT]
-//                                   --output FILE
+//   launcher-tablegen known-answers (--key HEX64 | --key-file FILE) --tables FILE
+//                                   [--seed TEXT] --output FILE
 //   launcher-tablegen audit FILE
 //   launcher-tablegen dca --tables FILE (--key HEX64 | --key-file FILE) [--traces N]
 //                         [--seed TEXT]
 //   launcher-tablegen embed --tables FILE --distribution-key FILE --output-dir DIR
 //
 // `generate` builds the hardened construction unless told otherwise, from the operating system's
-// random generator or, given --seed, reproducibly from the seed (any text; see random_source.h).
-// With --known-answers it also writes CFB vectors computed from the key (known_answers.h), their
-// IVs and plaintexts drawn from the same random source after the set's own draws, so the set is
-// the same with or without them and a seed reproduces both files.
-// `known-answers` writes such vectors alone, for a set made earlier with the same key.
+// random generator or, given --seed, reproducibly from the seed (any text; see seeded_random.h).
+// With --known-answers it also writes CFB vectors computed from the key (make_known_answers.h),
+// enough of them to read every entry of the set; with --seed their IVs and plaintexts come from the
+// seed's stream beyond any set's draws (seeded_random.h), so the set is the same with or without
+// them and a seed reproduces both files.
+// `known-answers` writes the same vectors alone, for the set in --tables made earlier with the same
+// key: given the same seed, exactly the file `generate` wrote.
 // `audit` tries the trivial key read-outs on a table file and exits 0 if none succeeds, 1 if one
 // does.
 // `embed` writes one initializer-list fragment per constant (gxor.inc, gtyboxes.inc,
@@ -45,7 +47,9 @@
 #include "audit.h"
 #include "dca_command.h"
 #include "known_answers.h"
+#include "make_known_answers.h"
 #include "read_file.h"
+#include "seeded_random.h"
 #include "table_set.h"
 #include "write_files.h"
 
@@ -55,8 +59,8 @@ constexpr char kUsage[] =
     "usage:\n"
     "  launcher-tablegen generate (--key HEX64 | --key-file FILE) [--construction hardened|plain]\n"
     "                             [--seed TEXT] [--known-answers FILE] [--verbose] --output FILE\n"
-    "  launcher-tablegen known-answers (--key HEX64 | --key-file FILE) [--seed TEXT]\n"
-    "                                  --output FILE\n"
+    "  launcher-tablegen known-answers (--key HEX64 | --key-file FILE) --tables FILE\n"
+    "                                  [--seed TEXT] --output FILE\n"
     "  launcher-tablegen audit FILE\n"
     "  launcher-tablegen dca --tables FILE (--key HEX64 | --key-file FILE) [--traces N]\n"
     "                        [--seed TEXT]\n"
@@ -161,12 +165,16 @@ std::unique_ptr<whitebox::RandomSource> RandomFor(const Flags& flags) {
   return std::make_unique<whitebox::SystemRandom>();
 }
 
-// The text of known answers for `key`; nothing after a message on standard error when the random
-// source fails.
+// The text of known answers for `key` and the set `tables`, drawn from the seed of --seed beyond
+// any set's draws (else from the operating system); nothing after a message on standard error when
+// they cannot be made.
 std::optional<std::string> KnownAnswersText(const whitebox::Key256& key,
-                                            whitebox::RandomSource& random) {
+                                            const whitebox::TableSet& tables, const Flags& flags) {
   try {
-    return whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(key, random));
+    return whitebox::FormatKnownAnswers(whitebox::MakeKnownAnswers(
+        key, tables,
+        *whitebox::KnownAnswersRandom(flags.count("seed") ? std::optional(flags.at("seed"))
+                                                          : std::nullopt)));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "launcher-tablegen: %s\n", error.what());
     return std::nullopt;
@@ -245,7 +253,7 @@ int Generate(const Flags& flags) {
   std::vector<tools_common::FileToWrite> files = {
       {flags.at("output"), std::string(bytes.begin(), bytes.end())}};
   if (flags.count("known-answers")) {
-    const auto answers = KnownAnswersText(*key, *random);
+    const auto answers = KnownAnswersText(*key, *tables, flags);
     if (!answers) return 2;
     files.emplace_back(flags.at("known-answers"), *answers);
   }
@@ -266,14 +274,6 @@ int Generate(const Flags& flags) {
   return 0;
 }
 
-int KnownAnswers(const Flags& flags) {
-  const auto key = KeyOf(flags);
-  if (!key) return 2;
-  const auto answers = KnownAnswersText(*key, *RandomFor(flags));
-  if (!answers) return 2;
-  return WriteAll({{flags.at("output"), *answers}});
-}
-
 // The file at `path`, exactly `expected` bytes long; false after a message on standard error
 // naming the file and the system's reason, or its size and the size expected.
 bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& bytes) {
@@ -290,6 +290,16 @@ bool ReadSized(const std::string& path, size_t expected, std::vector<uint8_t>& b
   }
   bytes.assign(read->begin(), read->end());
   return true;
+}
+
+int KnownAnswers(const Flags& flags) {
+  std::vector<uint8_t> bytes;
+  if (!ReadSized(flags.at("tables"), whitebox::kTableFileSize, bytes)) return 2;
+  const auto key = KeyOf(flags);
+  if (!key) return 2;
+  const auto answers = KnownAnswersText(*key, *whitebox::DeserializeTableSet(bytes), flags);
+  if (!answers) return 2;
+  return WriteAll({{flags.at("output"), *answers}});
 }
 
 int Dca(const Flags& flags) {
@@ -364,6 +374,7 @@ int main(int argc, char** argv) {
       {"known-answers",
        {{"key", true, false},
         {"key-file", true, false},
+        {"tables", true, true},
         {"seed", true, false},
         {"output", true, true}},
        KnownAnswers,

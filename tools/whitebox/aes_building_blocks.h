@@ -1,8 +1,8 @@
-// Textbook AES-256 (FIPS-197) pieces that the table constructions are built from: the S-box,
-// multiplication in GF(2^8), the key expansion, and a straightforward block encryption that serves
-// as an independent reference for the white-box network.
-#ifndef LAUNCHER_TOOLS_WHITEBOX_AES_REFERENCE_H_
-#define LAUNCHER_TOOLS_WHITEBOX_AES_REFERENCE_H_
+// The AES-256 (FIPS-197) pieces that the table constructions fold into their tables and the audit
+// looks for in them: the S-box, multiplication in GF(2^8) and the key expansion. No block
+// encryption is here: what proves a table set is an independent AES (openssl_primitives.h).
+#ifndef LAUNCHER_TOOLS_WHITEBOX_AES_BUILDING_BLOCKS_H_
+#define LAUNCHER_TOOLS_WHITEBOX_AES_BUILDING_BLOCKS_H_
 
 #include <array>
 #include <cstdint>
@@ -23,9 +23,6 @@ uint8_t GfMul(uint8_t a, uint8_t b);
 // Round keys K_0..K_14 of the FIPS-197 key expansion, each in state (column-major) order.
 std::array<Block, kAesRounds + 1> ExpandKey(const Key256& key);
 
-// FIPS-197 AES-256 encryption of one block.
-Block EncryptBlock(const Key256& key, const Block& plaintext);
-
 // The ShiftRows permutation of aes_whitebox_shape.h: the network's is AES's.
 using ::kShiftRows;
 
@@ -35,4 +32,4 @@ inline constexpr uint8_t kMixColumns[4][4] = {
 
 }  // namespace whitebox
 
-#endif  // LAUNCHER_TOOLS_WHITEBOX_AES_REFERENCE_H_
+#endif  // LAUNCHER_TOOLS_WHITEBOX_AES_BUILDING_BLOCKS_H_

@@ -1,4 +1,4 @@
-#include "aes_reference.h"
+#include "aes_building_blocks.h"
 
 namespace whitebox {
 
@@ -67,29 +67,6 @@ std::array<Block, kAesRounds + 1> ExpandKey(const Key256& key) {
     for (int i = 0; i < 16; ++i) round_keys[r][i] = words[4 * r + i / 4][i % 4];
   }
   return round_keys;
-}
-
-Block EncryptBlock(const Key256& key, const Block& plaintext) {
-  const auto round_keys = ExpandKey(key);
-  Block state = plaintext;
-  for (int i = 0; i < 16; ++i) state[i] ^= round_keys[0][i];
-  for (int r = 1; r <= kAesRounds; ++r) {
-    Block shifted{};
-    for (int i = 0; i < 16; ++i) shifted[i] = SubByte(state[kShiftRows[i]]);
-    if (r != kAesRounds) {
-      for (int j = 0; j < 4; ++j) {
-        for (int k = 0; k < 4; ++k) {
-          uint8_t sum = 0;
-          for (int i = 0; i < 4; ++i) sum ^= GfMul(kMixColumns[k][i], shifted[4 * j + i]);
-          state[4 * j + k] = sum;
-        }
-      }
-    } else {
-      state = shifted;
-    }
-    for (int i = 0; i < 16; ++i) state[i] ^= round_keys[r][i];
-  }
-  return state;
 }
 
 }  // namespace whitebox
