@@ -22,11 +22,12 @@ enum class StandardStream { kOutput, kError };
 
 // Writes `size` bytes to `stream` at once, unbuffered and untranslated ("\n" stays one line
 // feed). Every byte reaches the stream, in order, before this returns: a partial write is resumed,
-// a write interrupted by a signal is repeated, and a stream in non-blocking mode is waited on until
-// it takes more. Bytes are lost only when the stream fails for good (closed, broken pipe, device
-// error). Writing to a stream without a usable handle writes nothing and is no error; it never ends
-// the process. Safe to call from any thread; the bytes of one call are not interleaved with those
-// of another call.
+// a write interrupted by a signal is repeated, and a POSIX descriptor in non-blocking mode is
+// waited on until it takes more. Bytes are lost only when the stream fails for good (closed, broken
+// pipe, device error), or on Windows when a pipe in non-blocking mode (PIPE_NOWAIT) refuses them.
+// Writing to a stream without a usable handle writes nothing and is no error; it never ends the
+// process. Safe to call from any thread; the bytes of one call are not interleaved with those of
+// another call.
 void write_standard_stream(StandardStream stream, const char* bytes, size_t size);
 
 #endif  // LAUNCHER_NATIVE_STANDARD_OUTPUT_H_

@@ -13,6 +13,13 @@
 
 namespace {
 
+// Held for the whole of one text, resumptions after a partial WriteFile included, so that no other
+// thread's text falls inside it: one WriteFile is not always kept whole (under wine, a standard
+// output that is a pipe of the host system keeps a write whole only up to PIPE_BUF bytes).
+// SRWLOCK_INIT is a constant, so the lock is ready before any constructor runs and needs no
+// clean-up at exit, whatever order the process's static objects are built and destroyed in.
+SRWLOCK write_lock = SRWLOCK_INIT;
+
 // Whether `handle` refers to something that can be written: a file, pipe, console or device.
 bool Usable(HANDLE handle) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
@@ -61,11 +68,13 @@ void write_standard_stream(StandardStream stream, const char* bytes, size_t size
   HANDLE handle =
       GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  AcquireSRWLockExclusive(&write_lock);
   while (size > 0) {
     DWORD written = 0;
     const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
-    if (!WriteFile(handle, bytes, chunk, &written, nullptr) || written == 0) return;
+    if (!WriteFile(handle, bytes, chunk, &written, nullptr) || written == 0) break;
     bytes += written;
     size -= written;
   }
+  ReleaseSRWLockExclusive(&write_lock);
 }

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   openjdk-17-jdk-headless
   # The desktop test: a runtime with AWT for X11, an X server without a screen, and ImageMagick's
-  # import for its screenshots.
+  # import and convert, which take its screenshots and read their pixels.
   openjdk-17-jdk xvfb imagemagick
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   python3-pefile osslsigncode openssl

@@ -1,8 +1,8 @@
 # What launcher.exe tells a user who cannot see why it did not start: the loader's reason on
 # standard error, and the trace without standard handles or on the terminal that started it.
 # Included by this folder's CMakeLists.txt; uses its installation folders and JVM path (_installs,
-# _client, _jvm_file, _jvm_pattern), its runners (_run, _wine: a skip command where the target's
-# programs cannot run), _expected and _not_loadable.
+# _client, _jvm_file, _jvm_pattern), its runners (_run, _wine, _wrong_arch_run, _stand_in_run: a
+# skip command where the test cannot run), _expected and _not_loadable.
 
 # The loader's reason follows the unchanged trace on standard error, as the system error code and
 # message, e.g. for a jvm.dll whose own dependency is missing.
@@ -20,12 +20,10 @@ add_test(NAME windows.loader_reason_for_a_file_that_is_not_a_library
   COMMAND ${_run} --cwd ${_installs}/not-a-dll
           --expect ${_not_loadable} --status 0
           --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
-if(LAUNCHER_OTHER_ARCH_CXX)
-  add_test(NAME windows.loader_reason_for_a_library_of_the_other_architecture
-    COMMAND ${_run} --cwd ${_installs}/wrong-arch
-            --expect ${_not_loadable} --status 0
-            --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
-endif()
+add_test(NAME windows.loader_reason_for_a_library_of_the_other_architecture
+  COMMAND ${_wrong_arch_run} --cwd ${_installs}/wrong-arch
+          --expect ${_not_loadable} --status 0
+          --expect-stderr "${_unable}error 193: [^\n]+\n" -- tarn)
 add_test(NAME windows.loader_reason_for_a_missing_jvm
   COMMAND ${_run} --cwd ${CMAKE_CURRENT_BINARY_DIR}
           --expect ${_not_loadable} --status 0
@@ -91,14 +89,12 @@ set_tests_properties(windows.launcher_from_a_terminal_writes_its_trace_there PRO
 # and a process killed right after the application's last line (TerminateProcess: nothing is
 # flushed at exit) has kept every trace line before it. Started without standard handles, the
 # launcher still runs the natives and ends with the status the application chooses.
-if(DEFINED _stand_in_run)
-  add_test(NAME windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
-    COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/tarn.json
-            --expect ${_expected}/stand-in-jvm-terminated.txt --terminate 29 tarn)
-  add_test(NAME windows.stand_in_jvm_lum_without_standard_handles
-    COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/lum.json
-            --expect ${_expected}/stand-in-jvm-exit.txt --status 23 --detached ${_starter} lum)
-  set_tests_properties(windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
-                       windows.stand_in_jvm_lum_without_standard_handles
-                       PROPERTIES LABELS stand-in-vm)
-endif()
+add_test(NAME windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
+  COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/tarn.json
+          --expect ${_expected}/stand-in-jvm-terminated.txt --terminate 29 tarn)
+add_test(NAME windows.stand_in_jvm_lum_without_standard_handles
+  COMMAND ${_stand_in_run} --catalogue ${LAUNCHER_CATALOGUE_DIR}/lum.json
+          --expect ${_expected}/stand-in-jvm-exit.txt --status 23 --detached ${_starter} lum)
+set_tests_properties(windows.stand_in_jvm_tarn_trace_in_true_order_when_terminated
+                     windows.stand_in_jvm_lum_without_standard_handles
+                     PROPERTIES LABELS stand-in-vm)

@@ -16,7 +16,8 @@ Java side counted, and the Java side's verdict. Xvfb is stopped whatever happens
 
 The screenshots are written as PNG files into --output-dir, with the run's stdout and stderr.
 
-    run_desktop.py --launcher PATH --app tarn|lum --xvfb PATH --import PATH --output-dir DIR
+    run_desktop.py --launcher PATH --app tarn|lum --xvfb PATH --import PATH --convert PATH
+                   --output-dir DIR
 """
 
 import argparse
@@ -25,12 +26,10 @@ import os
 import re
 import select
 import signal
-import struct
 import subprocess
 import sys
 import threading
 import time
-import zlib
 
 from launcher_testing.vm_host import ENCRYPT_TRACE, KEY_TRACE, LAUNCHED, MAIN_FOUND, Checks, Run
 
@@ -111,76 +110,45 @@ class Output:
 
 # ---- screenshots ------------------------------------------------------------------------------
 
-class Image:
-    """An RGB image, 8 bits per channel, rows top to bottom."""
+# One line of ImageMagick's histogram at 8 bits per sample: "<count>: (<samples>) #RRGGBB <name>".
+HISTOGRAM_LINE = re.compile(r"^ *(\d+): \([^)]*\) #([0-9A-F]{6})\b", re.MULTILINE)
 
-    def __init__(self, width, height, pixels):
-        self.width, self.height, self.pixels = width, height, pixels
 
-    def rgb(self, x, y):
-        at = 3 * (y * self.width + x)
-        return self.pixels[at:at + 3]
+class Screenshot:
+    """A screenshot in a PNG file, its pixels read by ImageMagick's convert at 8 bits per sample
+    (the screen's own depth, so that no colour is rounded into another)."""
+
+    def __init__(self, convert, path):
+        self.convert, self.path = convert, path
+        size = self._convert("info:-", "-format", "%w %h")
+        self.width, self.height = (int(v) for v in size.split())
+
+    def _convert(self, output, *operations):
+        """What convert writes to `output` from the image after `operations`."""
+        command = [self.convert, self.path, *operations, "-depth", "8", output]
+        return subprocess.run(command, check=True, capture_output=True, text=True,
+                              timeout=SCREENSHOT_SECONDS, stdin=subprocess.DEVNULL).stdout
 
     def count(self, colour, box=None):
         """Pixels equal to `colour` (3 bytes) in `box` (x, y, w, h; default the whole image)."""
-        x0, y0, w, h = box or (0, 0, self.width, self.height)
-        return sum(1 for y in range(y0, y0 + h) for x in range(x0, x0 + w)
-                   if self.rgb(x, y) == colour)
-
-    def write_png(self, path):
-        def chunk(kind, data):
-            return (struct.pack(">I", len(data)) + kind + data
-                    + struct.pack(">I", zlib.crc32(kind + data)))
-        stride = 3 * self.width
-        raw = b"".join(b"\0" + self.pixels[y * stride:(y + 1) * stride]
-                       for y in range(self.height))
-        with open(path, "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n"
-                    + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0,
-                                                 0))
-                    + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+        x, y, w, h = box or (0, 0, self.width, self.height)
+        histogram = self._convert("histogram:info:-", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                                  "-format", "%c")
+        counts = [(int(m.group(1)), bytes.fromhex(m.group(2)))
+                  for m in HISTOGRAM_LINE.finditer(histogram)]
+        # Every pixel of the box must be in a line read, or a colour could hide in one not read.
+        if sum(n for n, _ in counts) != w * h:
+            raise ValueError(f"the histogram of {w}x{h} pixels at {x},{y} of {self.path} is not "
+                             f"of {w * h} pixels:\n{histogram}")
+        return sum(n for n, rgb in counts if rgb == colour)
 
 
-def parse_ppm(data):
-    """A binary PPM (P6) of 8 or 16 bits per sample, as 8 bits: the screen's 8-bit samples come
-    out of a 16-bit ImageMagick as v * 257, whose high byte is v."""
-    fields = []
-    at = 0
-    while len(fields) < 4:
-        while data[at:at + 1].isspace():
-            at += 1
-        if data[at:at + 1] == b"#":
-            at = data.index(b"\n", at) + 1
-            continue
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    at += 1  # the single whitespace byte before the pixels
-    magic, width, height, maximum = fields[0], int(fields[1]), int(fields[2]), int(fields[3])
-    if magic != b"P6" or maximum not in (255, 65535):
-        raise ValueError(f"not a binary PPM of 8 or 16 bits: {magic!r}, maximum {maximum}")
-    size = 3 * width * height * (1 if maximum == 255 else 2)
-    pixels = data[at:at + size]
-    if len(pixels) != size:
-        raise ValueError(f"PPM of {width}x{height} holds only {len(pixels)} bytes of pixels")
-    if maximum == 65535:
-        pixels = pixels[0::2]
-    return Image(width, height, pixels)
-
-
-def screenshot(import_program, display, png_path):
-    """The whole screen of `display`, taken by ImageMagick's import, also written to `png_path`."""
-    ppm_path = png_path[:-len(".png")] + ".ppm"
-    subprocess.run([import_program, "-display", display, "-window", "root", "-silent",
-                    "ppm:" + ppm_path],
+def screenshot(args, display, png_path):
+    """The whole screen of `display`, taken by ImageMagick's import into `png_path` (8-bit RGB)."""
+    subprocess.run([args.import_program, "-display", display, "-window", "root", "-silent",
+                    "png24:" + png_path],
                    check=True, timeout=SCREENSHOT_SECONDS, stdin=subprocess.DEVNULL)
-    with open(ppm_path, "rb") as f:
-        image = parse_ppm(f.read())
-    os.remove(ppm_path)
-    image.write_png(png_path)
-    return image
+    return Screenshot(args.convert, png_path)
 
 
 # ---- the run ----------------------------------------------------------------------------------
@@ -225,7 +193,7 @@ def keep_alive_after(position):
 
 def run_desktop(s, args, display):
     out = args.output_dir
-    empty = screenshot(args.import_program, display, os.path.join(out, "empty-screen.png"))
+    empty = screenshot(args, display, os.path.join(out, "empty-screen.png"))
     s.expect((empty.width, empty.height) == SCREEN,
              f"the empty screen is {empty.width}x{empty.height}, not {SCREEN[0]}x{SCREEN[1]}")
 
@@ -278,7 +246,7 @@ def check_screenshot(s, args, display, empty, shown):
     x, y, w, h = (int(shown.group(k)) for k in range(1, 5))
     colour = bytes.fromhex(shown.group(5))
     path = os.path.join(args.output_dir, "window.png")
-    image = screenshot(args.import_program, display, path)
+    image = screenshot(args, display, path)
     print(f"screenshot of the window: {path}")
     print(f"screenshot of the empty screen: {os.path.join(args.output_dir, 'empty-screen.png')}")
     if not (w > 0 and h > 0 and x >= 0 and y >= 0 and x + w <= image.width
@@ -324,6 +292,7 @@ def main():
     parser.add_argument("--app", required=True, choices=["tarn", "lum"])
     parser.add_argument("--xvfb", required=True)
     parser.add_argument("--import", dest="import_program", required=True)
+    parser.add_argument("--convert", required=True)
     parser.add_argument("--output-dir", required=True)
     args = parser.parse_args()
     args.output_dir = os.path.abspath(args.output_dir)
