@@ -29,19 +29,20 @@ struct Layout {
   std::vector<std::size_t> options;                               // offsets of the elements
 };
 
-// Records the offsets of the elements of the array at the cursor, which ends past it.
-// REQUIRES: r.peek() == '['.
-bool walk_array(json::Reader& r, std::vector<std::size_t>& offsets) {
+// Walks the array at the cursor to past its closing bracket, calling `element(k)` with the cursor
+// on the first byte of element k; `element` must read the element whole and return false where the
+// text is no JSON. REQUIRES: r.peek() == '['.
+template <typename Element>
+bool walk_elements(json::Reader& r, Element element) {
   r.advance();
   r.skip_whitespace();
   if (!r.at_end() && r.peek() == ']') {
     r.advance();
     return true;
   }
-  for (;;) {
+  for (std::size_t k = 0;; ++k) {
     r.skip_whitespace();
-    offsets.push_back(r.offset());
-    if (!r.skip_value()) return false;
+    if (!element(k)) return false;
     r.skip_whitespace();
     if (r.at_end()) return false;
     const char c = r.peek();
@@ -49,6 +50,15 @@ bool walk_array(json::Reader& r, std::vector<std::size_t>& offsets) {
     if (c == ']') return true;
     if (c != ',') return false;
   }
+}
+
+// Records the offsets of the elements of the array at the cursor, which ends past it.
+// REQUIRES: r.peek() == '['.
+bool walk_array(json::Reader& r, std::vector<std::size_t>& offsets) {
+  return walk_elements(r, [&](std::size_t) {
+    offsets.push_back(r.offset());
+    return r.skip_value();
+  });
 }
 
 // The value at the cursor (whitespace before it skipped) for field `field` (kFields.size() for an
@@ -94,21 +104,8 @@ bool walk_object(json::Reader& r, Layout& layout) {
 
 // The array form: its elements are the fields in order. REQUIRES: r.peek() == '['.
 bool walk_record_array(json::Reader& r, Layout& layout) {
-  r.advance();
-  r.skip_whitespace();
-  if (!r.at_end() && r.peek() == ']') {
-    r.advance();
-    return true;
-  }
-  for (std::size_t k = 0;; ++k) {
-    if (!walk_value(r, std::min(k, kFields.size()), layout)) return false;
-    r.skip_whitespace();
-    if (r.at_end()) return false;
-    const char c = r.peek();
-    r.advance();
-    if (c == ']') return true;
-    if (c != ',') return false;
-  }
+  return walk_elements(
+      r, [&](std::size_t k) { return walk_value(r, std::min(k, kFields.size()), layout); });
 }
 
 std::optional<Layout> walk(std::string_view text) {
