@@ -13,7 +13,7 @@ sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 # Packages whose names every release since Debian 12 shares.
 common=(
-  build-essential cmake git python3 python3-venv xxd clang-format clang
+  build-essential cmake git python3 xxd clang
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # The desktop test: an X server without a screen and ImageMagick's import for its screenshots.
   xvfb imagemagick
@@ -22,6 +22,8 @@ common=(
   # 32-bit targets: Linux programs (-m32), run natively (against Debian's 32-bit JVM) or under
   # qemu-i386 where the kernel cannot execute 32-bit code; Windows programs under 32-bit wine.
   g++-multilib libbenchmark-dev:i386 qemu-user wine32:i386
+  # The one formatter version the sources are checked with (tools/check-format.sh).
+  "$(bash "$(dirname "$0")/check-format.sh" --package)"
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
