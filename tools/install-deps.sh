@@ -26,7 +26,17 @@ common=(
   "$(bash "$(dirname "$0")/check-format.sh" --package)"
 )
 
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+# The installed packages, read once per resolve(): one dpkg-query per package costs seconds.
+native_arch=$(dpkg --print-architecture)
+declare -A present=()
+read_installed() {
+  present=()
+  local name status
+  while IFS=$'\t' read -r name status; do
+    if [ "$status" = "install ok installed" ]; then present[$name]=1; fi
+  done < <(dpkg-query -W -f='${binary:Package}\t${Status}\n' 2>/dev/null)
+}
+installed() { [ -n "${present[$1]:-}" ] || [ -n "${present[$1:$native_arch]:-}" ]; }
 # True iff the archive, as this machine's package lists know it, offers `package`.
 offered() {
   local candidate
@@ -42,11 +52,18 @@ jdk_releases() {
     done
 }
 
+# The feature releases N of the installed openjdk-N-<kind> packages (a sed -E pattern), newest
+# first.
+installed_releases() {
+  printf '%s\n' "${!present[@]}" | sed -nE "s/^openjdk-([0-9]+)-$1$/\1/p" | sort -rnu
+}
+
 # Fills `packages` (to be present) and `lacking` (what the archive does not offer; each with what
 # it is for) from the package lists.
 resolve() {
   packages=() lacking=()
   local package n release
+  read_installed
   for package in "${common[@]}"; do
     if installed "$package" || offered "$package"; then
       packages+=("$package")
@@ -55,17 +72,22 @@ resolve() {
     fi
   done
 
-  # The JDK of the release: the one its default-jdk stands for, else the newest the archive has.
-  # The 64-bit one with AWT (the desktop test) and the 32-bit runtime (the 32-bit JVM tests, whose
-  # client VM Debian's i386 runtime carries) of the same release where both exist.
-  release=$(apt-cache depends default-jdk-headless 2>/dev/null |
-            sed -nE 's/^ *Depends: openjdk-([0-9]+)-jdk-headless.*/\1/p' | head -1)
-  if [ -z "$release" ] || ! offered "openjdk-$release-jdk-headless"; then
-    release=$(jdk_releases jdk-headless amd64 | head -1)
+  # The JDK: one installed already (the newest), else the one the release's default-jdk stands
+  # for, else the newest the archive has. The 64-bit one with AWT (the desktop test) and the 32-bit
+  # runtime (the 32-bit JVM tests, whose client VM Debian's i386 runtime carries) of the same
+  # release where both exist. The archive is asked only for what is not installed: apt-cache
+  # takes seconds.
+  release=$(installed_releases "jdk-headless(:$native_arch)?" | head -1)
+  if [ -z "$release" ]; then
+    release=$(apt-cache depends default-jdk-headless 2>/dev/null |
+              sed -nE 's/^ *Depends: openjdk-([0-9]+)-jdk-headless.*/\1/p' | head -1)
+    if [ -z "$release" ] || ! offered "openjdk-$release-jdk-headless"; then
+      release=$(jdk_releases jdk-headless amd64 | head -1)
+    fi
   fi
   if [ -n "$release" ]; then
     packages+=("openjdk-$release-jdk-headless")
-    if offered "openjdk-$release-jdk"; then
+    if installed "openjdk-$release-jdk" || offered "openjdk-$release-jdk"; then
       packages+=("openjdk-$release-jdk")
     else
       lacking+=("openjdk-$release-jdk (a Java runtime with AWT: the desktop test)")
@@ -73,10 +95,10 @@ resolve() {
   else
     lacking+=("openjdk-N-jdk-headless (a JDK: every JVM test and the demo)")
   fi
-  n=""
-  if [ -n "$release" ] && offered "openjdk-$release-jre-headless:i386"; then
+  n=$(installed_releases "jre-headless:i386" | head -1)
+  if [ -z "$n" ] && [ -n "$release" ] && offered "openjdk-$release-jre-headless:i386"; then
     n=$release
-  else
+  elif [ -z "$n" ]; then
     n=$(jdk_releases jre-headless i386 | head -1)
   fi
   if [ -n "$n" ]; then
