@@ -5,12 +5,15 @@
 #     (never linked). It must be of the target's word size, so a 32-bit build takes a 32-bit
 #     runtime even when the JDK is 64-bit; the class files are compiled for its Java release.
 #
-# Cache settings (all may be left empty; Debian's OpenJDK 17 paths are only hints):
+# Cache settings (all may be left empty):
 #   LAUNCHER_JDK          JDK home with include/jni.h and bin/javac
-#                         (else JAVA_HOME, else the javac on PATH)
+#                         (else JAVA_HOME, else the javac on PATH, else the newest Debian JDK)
 #   LAUNCHER_JRE          Java runtime home whose libjvm runs; when set, the only one looked at
-#                         (else LAUNCHER_JDK, JAVA_HOME or the JDK, whichever has a libjvm that
-#                         suits the target)
+#                         (else LAUNCHER_JDK, JAVA_HOME, the JDK or a Debian runtime of the
+#                         target's architecture, whichever first has a libjvm that suits the
+#                         target; among Debian's, the JDK's own release first, then the newest)
+#   LAUNCHER_JAVA_HOMES_DIR  where Debian installs its Java homes, java-<release>-openjdk-<arch>
+#                         (default /usr/lib/jvm); every release found there is a candidate
 #   LAUNCHER_JVM_VARIANT  the VM of that runtime: client or server (default: client for a
 #                         32-bit target, as the shipped launcher starts, server otherwise)
 #
@@ -42,18 +45,57 @@ endif()
 set(LAUNCHER_JVM_VARIANT ${_launcher_default_variant} CACHE STRING
     "VM of the Java runtime that runs (client or server)")
 set_property(CACHE LAUNCHER_JVM_VARIANT PROPERTY STRINGS client server)
+set(LAUNCHER_JAVA_HOMES_DIR /usr/lib/jvm CACHE PATH
+    "Folder of Debian's Java homes, java-<release>-openjdk-<arch>, searched after the hints")
+
+# Sets `result` to Debian's Java homes for package architecture `arch` in LAUNCHER_JAVA_HOMES_DIR,
+# newest release first (java-21 before java-17, java-100 before java-99). The java-1.<N>.0 names
+# Debian also installs are links to the same homes and are left out.
+function(_launcher_debian_java_homes result arch)
+  file(GLOB homes LIST_DIRECTORIES true "${LAUNCHER_JAVA_HOMES_DIR}/java-*-openjdk-${arch}")
+  list(FILTER homes INCLUDE REGEX "/java-[0-9]+-openjdk-${arch}$")
+  list(SORT homes COMPARE NATURAL ORDER DESCENDING)
+  set(${result} ${homes} PARENT_SCOPE)
+endfunction()
+
+# Sets `result` to the Java feature release (e.g. 21) that `home`/release names, or empty.
+function(_launcher_java_release result home)
+  set(${result} "" PARENT_SCOPE)
+  if(EXISTS ${home}/release)
+    file(STRINGS ${home}/release version REGEX "^JAVA_VERSION=")
+    if(version MATCHES "^JAVA_VERSION=\"(1\\.)?([0-9]+)")
+      set(${result} ${CMAKE_MATCH_2} PARENT_SCOPE)
+    endif()
+  endif()
+endfunction()
 
 # The JDK: its home is where bin/javac and include/jni.h live.
 set(_launcher_jdk_hints ${LAUNCHER_JDK} $ENV{JAVA_HOME})
-find_program(_launcher_javac_on_path javac NO_CACHE)
+# Only PATH: CMake's own system folders are no choice of the user's.
+find_program(_launcher_javac_on_path javac NO_CACHE NO_PACKAGE_ROOT_PATH NO_CMAKE_PATH
+             NO_CMAKE_ENVIRONMENT_PATH NO_CMAKE_SYSTEM_PATH NO_CMAKE_INSTALL_PREFIX)
 if(_launcher_javac_on_path)
   file(REAL_PATH ${_launcher_javac_on_path} _launcher_javac_on_path)
   get_filename_component(_launcher_path_jdk ${_launcher_javac_on_path}/../.. ABSOLUTE)
   list(APPEND _launcher_jdk_hints ${_launcher_path_jdk})
 endif()
+# The build host's JDKs: its own architecture's (a 32-bit build on a 64-bit host compiles with the
+# 64-bit JDK), the newest first.
+if(CMAKE_HOST_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
+  set(_launcher_host_debian_arch i386)
+else()
+  set(_launcher_host_debian_arch amd64)
+endif()
+_launcher_debian_java_homes(_launcher_debian_homes ${_launcher_host_debian_arch})
+set(_launcher_debian_jdks "")
+foreach(_home IN LISTS _launcher_debian_homes)
+  if(EXISTS ${_home}/include/jni.h AND EXISTS ${_home}/bin/javac)
+    list(APPEND _launcher_debian_jdks ${_home})
+  endif()
+endforeach()
 find_path(LAUNCHER_JNI_INCLUDE_DIR jni.h
   HINTS ${_launcher_jdk_hints} PATH_SUFFIXES include
-  PATHS /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/default-java
+  PATHS ${_launcher_debian_jdks} ${LAUNCHER_JAVA_HOMES_DIR}/default-java
   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
   DOC "Directory holding the JDK's jni.h")
 set(LAUNCHER_JAVAC "")
@@ -64,6 +106,14 @@ if(LAUNCHER_JNI_INCLUDE_DIR)
   if(LAUNCHER_JDK_JAVAC)
     set(LAUNCHER_JAVAC ${LAUNCHER_JDK_JAVAC})
   endif()
+  # Which of several installed JDKs builds is said once, with how to choose another.
+  list(LENGTH _launcher_debian_jdks _launcher_jdk_count)
+  if(_launcher_jdk_count GREATER 1)
+    string(REPLACE ";" ", " _launcher_jdk_list "${_launcher_debian_jdks}")
+    message(STATUS "JDK: ${_launcher_jdk_home} (installed: ${_launcher_jdk_list}; \
+LAUNCHER_JDK or JAVA_HOME chooses)")
+  endif()
+  _launcher_java_release(_launcher_jdk_release ${_launcher_jdk_home})
 endif()
 
 # True iff `path` is an ELF shared object of the target's word size: a 64-bit libjvm cannot be
@@ -91,8 +141,13 @@ if(NOT WIN32)
   if(LAUNCHER_JRE)
     set(_launcher_jre_places ${LAUNCHER_JRE})  # a runtime named is the only one taken
   else()
+    # Debian's runtimes of the target's architecture, the JDK's own release first: class files
+    # then need no older --release.
+    _launcher_debian_java_homes(_launcher_debian_runtimes ${_launcher_debian_arch})
+    set(_launcher_same_release ${_launcher_debian_runtimes})
+    list(FILTER _launcher_same_release INCLUDE REGEX "/java-${_launcher_jdk_release}-openjdk-")
     set(_launcher_jre_places ${LAUNCHER_JDK} $ENV{JAVA_HOME} ${_launcher_jdk_home}
-                             /usr/lib/jvm/java-17-openjdk-${_launcher_debian_arch})
+                             ${_launcher_same_release} ${_launcher_debian_runtimes})
   endif()
   find_file(LAUNCHER_TARGET_LIBJVM NAMES libjvm.so
     PATHS ${_launcher_jre_places}
@@ -114,8 +169,9 @@ else()
 endif()
 set(LAUNCHER_OTHER_WORD_SIZE_LIBJVM "")
 if(NOT WIN32)
+  _launcher_debian_java_homes(_launcher_other_homes ${_launcher_other_debian_arch})
   find_file(LAUNCHER_OTHER_LIBJVM NAMES libjvm.so
-    PATHS /usr/lib/jvm/java-17-openjdk-${_launcher_other_debian_arch}
+    PATHS ${_launcher_other_homes}
     PATH_SUFFIXES lib/client lib/server
     NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
     DOC "libjvm.so of the other word size, for the loader's refusal test")
@@ -123,17 +179,6 @@ if(NOT WIN32)
     set(LAUNCHER_OTHER_WORD_SIZE_LIBJVM ${LAUNCHER_OTHER_LIBJVM})
   endif()
 endif()
-
-# Sets `result` to the Java feature release (e.g. 17) that `home`/release names, or empty.
-function(_launcher_java_release result home)
-  set(${result} "" PARENT_SCOPE)
-  if(EXISTS ${home}/release)
-    file(STRINGS ${home}/release version REGEX "^JAVA_VERSION=")
-    if(version MATCHES "^JAVA_VERSION=\"(1\\.)?([0-9]+)")
-      set(${result} ${CMAKE_MATCH_2} PARENT_SCOPE)
-    endif()
-  endif()
-endfunction()
 
 set(LAUNCHER_JVM_MISSING "")
 set(LAUNCHER_JAVA_RELEASE "")
@@ -153,18 +198,18 @@ elseif(NOT LAUNCHER_LIBJVM)
 lib/${LAUNCHER_JVM_VARIANT}/libjvm.so")
   else()
     set(LAUNCHER_JVM_MISSING "no ${_launcher_bits}-bit ${LAUNCHER_JVM_VARIANT} VM found \
-(set LAUNCHER_JRE or JAVA_HOME; Debian: openjdk-17-jre-headless:${_launcher_debian_arch})")
+(set LAUNCHER_JRE or JAVA_HOME; Debian: openjdk-N-jre-headless:${_launcher_debian_arch} of its \
+release, as tools/install-deps.sh installs)")
   endif()
 elseif(NOT LAUNCHER_JAVAC)
   set(LAUNCHER_JVM_MISSING
-    "no JDK with javac found (set LAUNCHER_JDK or JAVA_HOME; Debian: openjdk-17-jdk-headless)")
+    "no JDK with javac found (set LAUNCHER_JDK or JAVA_HOME; Debian: openjdk-N-jdk-headless)")
 else()
   # Class files for the runtime's Java release when it is older than the JDK's, as a 64-bit JDK 21
   # compiling for a 32-bit runtime 17 would be.
   get_filename_component(_launcher_jre_home ${LAUNCHER_LIBJVM} DIRECTORY)  # lib/<variant>
   get_filename_component(_launcher_jre_home ${_launcher_jre_home}/../.. ABSOLUTE)
   _launcher_java_release(_launcher_jre_release ${_launcher_jre_home})
-  _launcher_java_release(_launcher_jdk_release ${_launcher_jdk_home})
   if(_launcher_jre_release AND _launcher_jdk_release AND
      _launcher_jre_release LESS _launcher_jdk_release)
     set(LAUNCHER_JAVA_RELEASE ${_launcher_jre_release})

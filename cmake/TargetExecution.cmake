@@ -87,7 +87,9 @@ endif()
 
 # Sets <var> to a command that prints the line "skipped: <reason>", whatever arguments follow it; a
 # test running it is reported as skipped once launcher_mark_skips() has run in its directory.
+# A semicolon in the reason is escaped, or the command's list would split the reason there.
 function(launcher_skip_command var reason)
+  string(REPLACE ";" "\\;" reason "${reason}")
   set(${var} ${CMAKE_COMMAND} "-DREASON=${reason}"
       -P ${PROJECT_SOURCE_DIR}/cmake/report-skipped.cmake PARENT_SCOPE)
 endfunction()

@@ -1,42 +1,172 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whatever this machine lacks of what the project builds and tests
 # with. Safe to run repeatedly: it installs only missing packages and touches nothing else.
+#
+# No package name here belongs to one Debian release: the parts whose names carry a version (the
+# JDK, the compiler runtime of clang) are asked of the archive this machine uses. A part the
+# release does not carry at all is reported and left out; the tests that need it then report
+# themselves skipped with the reason, and everything else is installed.
 set -euo pipefail
 
-packages=(
-  build-essential cmake git python3 xxd clang-format
-  clang libclang-rt-14-dev
+export DEBIAN_FRONTEND=noninteractive
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# Packages whose names every release since Debian 12 shares.
+common=(
+  build-essential cmake git python3 xxd clang
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  openjdk-17-jdk-headless
-  # The desktop test: a runtime with AWT for X11, an X server without a screen, and ImageMagick's
-  # import and convert, which take its screenshots and read their pixels.
-  openjdk-17-jdk xvfb imagemagick
+  # The desktop test: an X server without a screen, and ImageMagick's import and convert, which take
+  # its screenshots and read their pixels.
+  xvfb imagemagick
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   python3-pefile osslsigncode openssl
   # The build-host tools take SHA-256 and AES from OpenSSL's libcrypto.
   libssl-dev
   # 32-bit targets: Linux programs (-m32), run natively (against Debian's 32-bit JVM) or under
   # qemu-i386 where the kernel cannot execute 32-bit code; Windows programs under 32-bit wine.
-  g++-multilib libbenchmark-dev:i386 qemu-user
-  openjdk-17-jre-headless:i386 wine32:i386
+  g++-multilib libbenchmark-dev:i386 qemu-user wine32:i386
+  # The one formatter version the sources are checked with (tools/check-format.sh).
+  "$(bash "$(dirname "$0")/check-format.sh" --package)"
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
+# The installed packages, read once per resolve(): one dpkg-query per package costs seconds.
+native_arch=$(dpkg --print-architecture)
+declare -A present=()
+read_installed() {
+  present=()
+  local name status
+  while IFS=$'\t' read -r name status; do
+    if [ "$status" = "install ok installed" ]; then present[$name]=1; fi
+  done < <(dpkg-query -W -f='${binary:Package}\t${Status}\n' 2>/dev/null)
+}
+installed() { [ -n "${present[$1]:-}" ] || [ -n "${present[$1:$native_arch]:-}" ]; }
+# True iff the archive, as this machine's package lists know it, offers `package`.
+offered() {
+  local candidate
+  candidate=$(apt-cache policy "$1" 2>/dev/null | sed -n 's/^ *Candidate: *//p')
+  [ -n "$candidate" ] && [ "$candidate" != "(none)" ]
+}
+# The feature releases N of the openjdk-N-<kind> packages the lists offer for `arch`, newest first.
+jdk_releases() {
+  local kind=$1 arch=$2 n
+  apt-cache pkgnames openjdk- 2>/dev/null | sed -nE "s/^openjdk-([0-9]+)-$kind$/\1/p" |
+    sort -rnu | while read -r n; do
+      if offered "openjdk-$n-$kind:$arch"; then echo "$n"; fi
+    done
+}
+
+# The feature releases N of the installed openjdk-N-<kind> packages (a sed -E pattern), newest
+# first.
+installed_releases() {
+  printf '%s\n' "${!present[@]}" | sed -nE "s/^openjdk-([0-9]+)-$1$/\1/p" | sort -rnu
+}
+
+# Fills `packages` (to be present) and `lacking` (what the archive does not offer; each with what
+# it is for) from the package lists.
+resolve() {
+  packages=() lacking=()
+  local package n release
+  read_installed
+  for package in "${common[@]}"; do
+    if installed "$package" || offered "$package"; then
+      packages+=("$package")
+    else
+      lacking+=("$package")
+    fi
+  done
+
+  # The JDK: one installed already (the newest), else the one the release's default-jdk stands
+  # for, else the newest the archive has. The 64-bit one with AWT (the desktop test) and the 32-bit
+  # runtime (the 32-bit JVM tests, whose client VM Debian's i386 runtime carries) of the same
+  # release where both exist. The archive is asked only for what is not installed: apt-cache
+  # takes seconds.
+  release=$(installed_releases "jdk-headless(:$native_arch)?" | head -1)
+  if [ -z "$release" ]; then
+    release=$(apt-cache depends default-jdk-headless 2>/dev/null |
+              sed -nE 's/^ *Depends: openjdk-([0-9]+)-jdk-headless.*/\1/p' | head -1)
+    if [ -z "$release" ] || ! offered "openjdk-$release-jdk-headless"; then
+      release=$(jdk_releases jdk-headless amd64 | head -1)
+    fi
   fi
-done
+  if [ -n "$release" ]; then
+    packages+=("openjdk-$release-jdk-headless")
+    if installed "openjdk-$release-jdk" || offered "openjdk-$release-jdk"; then
+      packages+=("openjdk-$release-jdk")
+    else
+      lacking+=("openjdk-$release-jdk (a Java runtime with AWT: the desktop test)")
+    fi
+  else
+    lacking+=("openjdk-N-jdk-headless (a JDK: every JVM test and the demo)")
+  fi
+  n=$(installed_releases "jre-headless:i386" | head -1)
+  if [ -z "$n" ] && [ -n "$release" ] && offered "openjdk-$release-jre-headless:i386"; then
+    n=$release
+  elif [ -z "$n" ]; then
+    n=$(jdk_releases jre-headless i386 | head -1)
+  fi
+  if [ -n "$n" ]; then
+    packages+=("openjdk-$n-jre-headless:i386")
+  else
+    lacking+=("openjdk-N-jre-headless:i386 (a 32-bit Java runtime: the 32-bit JVM tests)")
+  fi
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
+  # The sanitizers' and libFuzzer's runtime of the clang that compiles (`clang` is installed
+  # above, so its own version when present, else the version the archive's clang stands for).
+  n=""
+  if command -v clang >/dev/null; then
+    n=$(clang -dumpversion 2>/dev/null | cut -d. -f1)
+  fi
+  if [ -z "$n" ]; then
+    n=$(apt-cache depends clang 2>/dev/null | sed -nE 's/^ *Depends: clang-([0-9]+)$/\1/p' | head -1)
+  fi
+  if [ -n "$n" ] && { installed "libclang-rt-$n-dev" || offered "libclang-rt-$n-dev"; }; then
+    packages+=("libclang-rt-$n-dev")
+  else
+    lacking+=("libclang-rt-${n:-N}-dev (clang's runtime: the fuzz stage)")
+  fi
+}
 
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+missing() {
+  local package
+  for package in "${packages[@]}"; do
+    if ! installed "$package"; then echo "$package"; fi
+  done
+}
+
+updated=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   sudo_if_needed dpkg --add-architecture i386
+  sudo_if_needed apt-get update -qq
+  updated=1
 fi
-sudo_if_needed apt-get update -qq
-sudo_if_needed apt-get install -y -qq --no-install-recommends "${missing[@]}"
+resolve
+mapfile -t to_install < <(missing)
+# Stale or incomplete lists may name versions the archive no longer has, or lack what it has now.
+# A release that truly lacks a part has it looked for again on every run; a failed update is then
+# no reason to stop when nothing else is missing.
+if [ $updated -eq 0 ] && { [ ${#to_install[@]} -gt 0 ] || [ ${#lacking[@]} -gt 0 ]; }; then
+  if [ ${#to_install[@]} -gt 0 ]; then
+    sudo_if_needed apt-get update -qq
+  else
+    sudo_if_needed apt-get update -qq || true
+  fi
+  resolve
+  mapfile -t to_install < <(missing)
+fi
+
+for part in "${lacking[@]}"; do
+  echo "install-deps.sh: this release's archive has no $part; the tests needing it report skipped"
+done
+if [ ${#to_install[@]} -gt 0 ]; then
+  echo "Installing: ${to_install[*]}"
+  sudo_if_needed apt-get install -y -qq --no-install-recommends "${to_install[@]}"
+fi
+# clang is installed only now on a new machine: its runtime follows its version.
+if [ ${#to_install[@]} -gt 0 ]; then
+  resolve
+  mapfile -t to_install < <(missing)
+  if [ ${#to_install[@]} -gt 0 ]; then
+    echo "Installing: ${to_install[*]}"
+    sudo_if_needed apt-get install -y -qq --no-install-recommends "${to_install[@]}"
+  fi
+fi

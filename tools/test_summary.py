@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Summarises the test command's stages from CTest's JUnit files.
 
-Usage: test_summary.py STAGE=STATUS[:JUNIT_FILE] ...
+Usage: test_summary.py STAGE=STATUS[:JUNIT_FILE] ... | STAGE=skipped:REASON ...
   STATUS is the stage's exit status. A stage given without a JUnit file is not a CTest stage; one
   whose file is missing (its configure or build failed) has no test results. Both are reported by
-  status.
+  status. A stage that could not be run here at all is given as skipped, with its reason.
 
 Prints one line per stage: passed, failed and skipped, then, under it, one line per group of skipped
 tests: how many, and the reason they gave. Ends with the totals as "N passed, N failed, N skipped".
@@ -50,6 +50,10 @@ def main(arguments):
         stage, _, rest = argument.partition('=')
         status, _, junit = rest.partition(':')
         line = '%-14s ' % stage
+        if status == 'skipped':
+            print(line + 'skipped')
+            print('    skipped: %s' % junit)
+            continue
         if junit:
             try:
                 passed, failed, skipped = read_results(junit)
