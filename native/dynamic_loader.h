@@ -12,9 +12,10 @@ namespace launcher {
 // libraries loaded later; returns nullptr iff it cannot be loaded, and then sets `*error` to the
 // loader's own reason, one line without a line end (dlerror's text; on Windows the system error
 // code and its message). `path` is used as given: a relative path is taken against the current
-// working directory. On Windows `path` is UTF-8 (or, failing that, the ANSI code page) and the
-// folder of the library is searched for the libraries it depends on. The library stays loaded for
-// the life of the process. REQUIRES: error != nullptr.
+// working directory. On Windows `path` is UTF-8 (or, failing that, the ANSI code page), and the
+// libraries it depends on are looked for in its own folder, then in the folder above it (a Java
+// runtime's bin folder for bin\client\jvm.dll), then as Windows searches by default. The library
+// stays loaded for the life of the process. REQUIRES: error != nullptr.
 void* OpenLibrary(const char* path, std::string* error);
 
 // The address of the exported symbol `name` of `library` (a result of OpenLibrary), or nullptr iff

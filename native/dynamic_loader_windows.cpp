@@ -3,6 +3,18 @@
 // how jvm.dll finds its sibling runtime DLLs; that flag is only defined for an absolute path, so a
 // relative path is first resolved against the current directory. A failure's reason is the system
 // error code with its message, the form in which a user can look it up.
+//
+// A Java runtime keeps the C library that jvm.dll imports (msvcr100.dll, vcruntime140.dll...) in
+// its bin folder, one above bin\client\jvm.dll, where that search never looks; on a Windows without
+// a system-wide copy the library would not load. So the load first runs with the folder above the
+// library's own as the DLL directory (SetDllDirectoryW), which makes the search order: the
+// library's folder, then that folder, then the system folders and PATH. The current folder drops
+// out of that order, so a load that fails for want of a module is tried once more exactly as
+// before; nothing that loaded before stops loading, and the runtime's own folders come before the
+// current folder and PATH. The DLL directory is reset before the JVM runs any code of its own
+// beyond its DllMain: the libraries the JVM and the hosted application load later
+// (System.loadLibrary) are searched in the system's default order, and find the runtime's C library
+// already loaded. The launcher starts no threads, so no other load can see the DLL directory.
 #include "dynamic_loader.h"
 
 #include <windows.h>
@@ -66,6 +78,32 @@ std::string SystemError(DWORD code) {
   return text;
 }
 
+// The folder that holds the folder of the file at `full` (an absolute path as GetFullPathNameW
+// gives it); empty iff there is none (a file in a root folder).
+std::wstring GrandparentFolder(const std::wstring& full) {
+  const size_t file = full.find_last_of(L"\\/");
+  if (file == std::wstring::npos || file == 0) return std::wstring();
+  const size_t folder = full.find_last_of(L"\\/", file - 1);
+  if (folder == std::wstring::npos) return std::wstring();
+  std::wstring grandparent = full.substr(0, folder);
+  // "C:" alone names the current folder of drive C; its root is meant.
+  if (grandparent.size() == 2 && grandparent[1] == L':') grandparent += L'\\';
+  return grandparent;
+}
+
+// LoadLibraryExW of `full`, with `folder` as the DLL directory for that call where it can be set;
+// nullptr, with the system's error code set, iff it does not load.
+HMODULE LoadWithDllDirectory(const std::wstring& full, const std::wstring& folder) {
+  const bool directory_set = SetDllDirectoryW(folder.c_str()) != FALSE;
+  HMODULE library = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (directory_set) {
+    const DWORD error = GetLastError();
+    SetDllDirectoryW(nullptr);
+    SetLastError(error);
+  }
+  return library;
+}
+
 }  // namespace
 
 void* OpenLibrary(const char* path, std::string* error) {
@@ -84,7 +122,13 @@ void* OpenLibrary(const char* path, std::string* error) {
     *error = SystemError(GetLastError());
     return nullptr;
   }
-  HMODULE library = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const std::wstring runtime_folder = GrandparentFolder(full);
+  HMODULE library = runtime_folder.empty()
+                        ? LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                        : LoadWithDllDirectory(full, runtime_folder);
+  if (library == nullptr && !runtime_folder.empty() && GetLastError() == ERROR_MOD_NOT_FOUND) {
+    library = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
   if (library == nullptr) *error = SystemError(GetLastError());
   return library;
 }
