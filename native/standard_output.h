@@ -26,8 +26,10 @@ enum class StandardStream { kOutput, kError };
 // waited on until it takes more. Bytes are lost only when the stream fails for good (closed, broken
 // pipe, device error), or on Windows when a pipe in non-blocking mode (PIPE_NOWAIT) refuses them.
 // Writing to a stream without a usable handle writes nothing and is no error; it never ends the
-// process. Safe to call from any thread; the bytes of one call are not interleaved with those of
-// another call.
+// process. On Windows, iff the stream has no handle or a write fails, the whole text also goes to
+// the debugger output (OutputDebugStringA, in the ANSI code page); where the stream takes it,
+// nothing goes there. Safe to call from any thread; the bytes of one call are not interleaved with
+// those of another call.
 void write_standard_stream(StandardStream stream, const char* bytes, size_t size);
 
 #endif  // LAUNCHER_NATIVE_STANDARD_OUTPUT_H_

@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include <string>
+
 // The launcher writes its streams with WriteFile on the process's standard handles, not through
 // the C runtime: a GUI program started without handles has C runtime streams without a valid
 // descriptor, on which _fileno, _setmode and writes may raise the runtime's invalid-parameter
@@ -47,6 +49,26 @@ bool UseConsole(DWORD which, FILE* stream) {
   return _fileno(stream) < 0 && freopen("CONOUT$", "w", stream) != nullptr;
 }
 
+// Shows `size` bytes of UTF-8 text to a debugger (DebugView, or one attached to the process). A GUI
+// program started from Explorer or a shortcut has no standard handles; this is then the only place
+// where a support engineer can see how far start-up got and why it stopped. The text goes in the
+// ANSI code page through OutputDebugStringA: that is the form Windows itself hands a debugger that
+// does not ask for wide strings (DebugView, the DBWIN buffer) when OutputDebugStringW is called,
+// and wine's OutputDebugStringW reaches no debugger at all.
+void ShowToDebugger(const char* bytes, size_t size) {
+  if (size == 0 || size > 0x7fffffff) return;
+  const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
+  if (length <= 0) return;
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), wide.data(), length);
+  const int ansi_length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (ansi_length <= 0) return;
+  std::string ansi(static_cast<size_t>(ansi_length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), ansi_length, nullptr, nullptr);
+  OutputDebugStringA(ansi.c_str());
+}
+
 }  // namespace
 
 void prepare_standard_output() {
@@ -67,7 +89,12 @@ void prepare_standard_output() {
 void write_standard_stream(StandardStream stream, const char* bytes, size_t size) {
   HANDLE handle =
       GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    ShowToDebugger(bytes, size);
+    return;
+  }
+  const char* const text = bytes;
+  const size_t text_size = size;
   AcquireSRWLockExclusive(&write_lock);
   while (size > 0) {
     DWORD written = 0;
@@ -77,4 +104,6 @@ void write_standard_stream(StandardStream stream, const char* bytes, size_t size
     size -= written;
   }
   ReleaseSRWLockExclusive(&write_lock);
+  // The whole text, not only what the stream refused: a fragment would be unreadable.
+  if (size > 0) ShowToDebugger(text, text_size);
 }

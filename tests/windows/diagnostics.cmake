@@ -28,6 +28,10 @@ add_test(NAME windows.loader_reason_for_a_missing_jvm
   COMMAND ${_run} --cwd ${CMAKE_CURRENT_BINARY_DIR}
           --expect ${_not_loadable} --status 0
           --expect-stderr "${_unable}error 126: [^\n]+\n" -- tarn)
+# With its standard handles the launcher writes nothing to the debugger: wine would report it on
+# standard error, which must hold the loader's reason alone.
+set_tests_properties(windows.loader_reason_for_a_missing_jvm PROPERTIES
+                     ENVIRONMENT LAUNCHER_WINEDEBUG=-all,+debugstr)
 add_test(NAME windows.loader_reason_for_a_library_without_entry_point
   COMMAND ${_run} --cwd ${_installs}/no-entry-point
           --expect ${_expected}/jvm-without-entry-point.txt --status 0
@@ -45,11 +49,17 @@ set(_reports ${CMAKE_CURRENT_BINARY_DIR}/reports)
 file(MAKE_DIRECTORY ${_reports})
 
 # launcher_detached_test(<name> REPORT <file> EXPECT <regex> COMMAND <program> [args...]
-#                        [SEEN <file> SEEN_EXPECT <regex>])
+#                        [SEEN <file> SEEN_EXPECT <regex>] [DEBUGGER_EXPECT <regex>])
 # Starts the command detached, without standard handles; the report of start_without_console
-# must match EXPECT, and the file SEEN, which the command writes, SEEN_EXPECT.
+# must match EXPECT, the file SEEN, which the command writes, SEEN_EXPECT, and what the programs
+# wrote to the debugger, as wine reports it, DEBUGGER_EXPECT.
 function(launcher_detached_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "REPORT;EXPECT;SEEN;SEEN_EXPECT" "COMMAND")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "REPORT;EXPECT;SEEN;SEEN_EXPECT;DEBUGGER_EXPECT"
+                        "COMMAND")
+  set(_debugger)
+  if(DEFINED arg_DEBUGGER_EXPECT)
+    set(_debugger "-DDEBUGGER_EXPECT=${arg_DEBUGGER_EXPECT}")
+  endif()
   if(NOT LAUNCHER_TARGET_RUNS)
     add_test(NAME windows.${name} COMMAND ${_wine})
     return()
@@ -57,7 +67,7 @@ function(launcher_detached_test name)
   add_test(NAME windows.${name}
     COMMAND ${CMAKE_COMMAND} -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR} -DSTARTER=${_starter}
             -DREPORT=${_reports}/${arg_REPORT} "-DEXPECT=${arg_EXPECT}" "-DCOMMAND=${arg_COMMAND}"
-            -DSEEN=${arg_SEEN} "-DSEEN_EXPECT=${arg_SEEN_EXPECT}"
+            -DSEEN=${arg_SEEN} "-DSEEN_EXPECT=${arg_SEEN_EXPECT}" ${_debugger}
             -P ${CMAKE_CURRENT_SOURCE_DIR}/run_detached.cmake)
 endfunction()
 # The way of starting really leaves the program without any standard handle.
@@ -67,6 +77,12 @@ launcher_detached_test(detached_start_gives_no_standard_handles REPORT handles.t
   SEEN ${_reports}/handles-seen.txt SEEN_EXPECT "^input none\noutput none\nerror none\n")
 launcher_detached_test(launcher_without_standard_handles_default_catalogue REPORT default.txt
   EXPECT "^exit status 0\n$" COMMAND $<TARGET_FILE:launcher> tarn)
+# Without standard handles the trace goes to the debugger, up to the reason start-up stopped.
+launcher_detached_test(launcher_without_standard_handles_traces_to_the_debugger
+  REPORT debugger.txt EXPECT "^exit status 0\n$" COMMAND $<TARGET_FILE:launcher> tarn
+  DEBUGGER_EXPECT "OutputDebugStringA \"Initializing Java in CPP :  [^\"]*jvm[.]dll.n\"\
+.*OutputDebugStringA \"Unable to load JVM at [^\"]*jvm[.]dll, exiting.n\"\
+.*OutputDebugStringA \"Unable to load JVM at [^\"]*jvm[.]dll: error 126: ")
 launcher_detached_test(launcher_without_standard_handles_broken_catalogue REPORT broken.txt
   EXPECT "^exit status -1\n$" COMMAND $<TARGET_FILE:launcher_broken_catalogue> lum)
 

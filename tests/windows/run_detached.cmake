@@ -1,6 +1,8 @@
 # Runs STARTER (start_without_console) under WINE to start COMMAND detached, then checks the report
 # it wrote against the regular expression EXPECT and, if SEEN is set, the file SEEN against
-# SEEN_EXPECT. Paths are handed to the Windows programs in their Z: form.
+# SEEN_EXPECT. If DEBUGGER_EXPECT is set, wine reports the programs' debugger output
+# (OutputDebugString) on its standard error, which must match DEBUGGER_EXPECT. Paths are handed to
+# the Windows programs in their Z: form.
 function(windows_path out path)
   string(REPLACE "/" "\\" path "${path}")
   set(${out} "Z:${path}" PARENT_SCOPE)
@@ -18,8 +20,11 @@ foreach(argument IN LISTS COMMAND)
   list(APPEND arguments "${argument}")
 endforeach()
 windows_path(report "${REPORT}")
+if(DEFINED DEBUGGER_EXPECT)
+  set(ENV{LAUNCHER_WINEDEBUG} "-all,+debugstr")
+endif()
 execute_process(COMMAND ${WINE} ${STARTER} ${report} detached ${arguments}
-                RESULT_VARIABLE status TIMEOUT 150)
+                RESULT_VARIABLE status ERROR_VARIABLE wine_errors TIMEOUT 150)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "start_without_console failed: ${status}")
 endif()
@@ -32,5 +37,8 @@ if(SEEN)
   if(NOT seen_text MATCHES "${SEEN_EXPECT}")
     message(FATAL_ERROR "${SEEN} holds ${seen_text}, which does not match ${SEEN_EXPECT}")
   endif()
+endif()
+if(DEFINED DEBUGGER_EXPECT AND NOT wine_errors MATCHES "${DEBUGGER_EXPECT}")
+  message(FATAL_ERROR "the debugger output\n${wine_errors}\ndoes not match ${DEBUGGER_EXPECT}")
 endif()
 message(STATUS "as expected: ${report_text}")
