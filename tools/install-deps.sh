@@ -20,6 +20,9 @@ common=(
   xvfb imagemagick
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   python3-pefile osslsigncode openssl
+  # The installer: wixl builds MSI packages, msiinfo (msitools) reads them, lnkinfo reads the
+  # shortcuts they install.
+  wixl msitools liblnk-utils
   # The build-host tools take SHA-256 and AES from OpenSSL's libcrypto.
   libssl-dev
   # 32-bit targets: Linux programs (-m32), run natively (against Debian's 32-bit JVM) or under
