@@ -96,10 +96,19 @@ product's upgrade code once (uuidgen, or python3's uuid.uuid4()) and give it to 
   add_dependencies(${target} ${arg_APPLICATION})
 endfunction()
 
-launcher_add_application(application OUTPUT ${CMAKE_BINARY_DIR}/application
-                         RUNTIME "${LAUNCHER_APPLICATION_RUNTIME}"
-                         FILES "${LAUNCHER_APPLICATION_FILES}")
+# Options left empty are not passed on: an empty keyword value is a warning from CMake 3.31 on.
+set(_inputs)
+foreach(_input RUNTIME FILES)
+  if(LAUNCHER_APPLICATION_${_input})
+    list(APPEND _inputs ${_input} ${LAUNCHER_APPLICATION_${_input}})
+  endif()
+endforeach()
+launcher_add_application(application OUTPUT ${CMAKE_BINARY_DIR}/application ${_inputs})
+set(_upgrade_code)
+if(LAUNCHER_INSTALLER_UPGRADE_CODE)
+  set(_upgrade_code UPGRADE_CODE ${LAUNCHER_INSTALLER_UPGRADE_CODE})
+endif()
 launcher_add_installer(installer APPLICATION application FOLDER ${CMAKE_BINARY_DIR}/application
   OUTPUT "${CMAKE_BINARY_DIR}/installer/${LAUNCHER_INSTALLER_PRODUCT}-${LAUNCHER_INSTALLER_VERSION}.msi"
   PRODUCT "${LAUNCHER_INSTALLER_PRODUCT}" MANUFACTURER "${LAUNCHER_INSTALLER_MANUFACTURER}"
-  VERSION "${LAUNCHER_INSTALLER_VERSION}" UPGRADE_CODE "${LAUNCHER_INSTALLER_UPGRADE_CODE}")
+  VERSION "${LAUNCHER_INSTALLER_VERSION}" ${_upgrade_code})

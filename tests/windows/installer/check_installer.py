@@ -47,8 +47,18 @@ class Prefix:
         return result
 
     def entries(self):
-        listed = self.run('uninstaller', '--list').stdout.decode('utf-8', 'replace')
-        return [line for line in listed.splitlines() if line.endswith('|||' + self.options.product)]
+        """The Add/Remove Programs entries of the product: their registry keys."""
+        found = []
+        for view in ('Software', 'Software\\Wow6432Node'):
+            listed = self.run('reg', 'query', 'HKLM\\%s\\Microsoft\\Windows\\CurrentVersion\\'
+                              'Uninstall' % view, '/s').stdout.decode('utf-8', 'replace')
+            key = None
+            for line in listed.splitlines():
+                if line.startswith('HKEY_'):
+                    key = line.strip()
+                elif line.split() == ['DisplayName', 'REG_SZ'] + self.options.product.split():
+                    found.append(key)
+        return found
 
 
 def tree(folder):
@@ -76,7 +86,8 @@ def compare_trees(what, installed, staged):
 def shortcut(path):
     """lnkinfo's fields of a shortcut file: {name: value}."""
     text = subprocess.run(['lnkinfo', path], stdout=subprocess.PIPE, text=True, check=True).stdout
-    return {key.strip(): value.strip() for key, value in
+    # Newer lnkinfo versions print each backslash of a path twice.
+    return {key.strip(): value.strip().replace('\\\\', '\\') for key, value in
             (line.split(':', 1) for line in text.splitlines() if ':' in line)}
 
 
