@@ -1,9 +1,19 @@
 # cmake -DCHECKER=<launcher-catalogue-check> -DFILES=<a;b> -DSTAMP=<file> [-DALLOW_UNSTARTABLE=ON]
-#       -P CheckCatalogue.cmake
+#       [-DBUILT_FROM_THEM=<c;d>] -P CheckCatalogue.cmake
 # Fails the build, naming the file and the decoder's full message, when a catalogue text does not
 # decode, and, naming the file, line and column and what to write instead, when one decodes but
 # names what the launcher can never start (see launcher-catalogue-check), so that neither can ship.
-# With ALLOW_UNSTARTABLE the latter are only warned about.
+# With ALLOW_UNSTARTABLE the latter are only warned about. A failure removes the files
+# BUILT_FROM_THEM (the launchers that embed these texts): one built from earlier texts would
+# otherwise stay in place, looking like the result of this build.
+
+# Fails the build with `reason`, after removing what was built from the earlier texts.
+function(refuse reason)
+  if(BUILT_FROM_THEM)
+    file(REMOVE ${BUILT_FROM_THEM})
+  endif()
+  message(FATAL_ERROR "${reason}")
+endfunction()
 set(allow)
 if(ALLOW_UNSTARTABLE)
   set(allow --allow-unstartable)
@@ -39,9 +49,9 @@ foreach(file IN LISTS FILES)
       string(APPEND reason "A catalogue text names what the launcher cannot start "
                            "(LAUNCHER_CHECK_CATALOGUE_STARTS=OFF lets it pass):${refused}\n")
     endif()
-    message(FATAL_ERROR "${reason}")
+    refuse("${reason}")
   elseif(NOT rc EQUAL 0)
-    message(FATAL_ERROR "launcher-catalogue-check failed on ${file} (status ${rc}):\n${out}")
+    refuse("launcher-catalogue-check failed on ${file} (status ${rc}):\n${out}")
   endif()
 endforeach()
 # The stamp's folder is the catalogue's output folder, which the embedding rules also write: with a

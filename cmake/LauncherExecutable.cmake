@@ -5,7 +5,9 @@
 # An object library holding the catalogue entries with the folder's texts embedded byte for byte. Unless
 # NO_CHECK, the build first decodes each text with the project's own decoder and fails, naming the
 # file and the message, when one does not decode, and, unless LAUNCHER_CHECK_CATALOGUE_STARTS is
-# off, when one names what the launcher can never start (launcher-catalogue-check's "refused").
+# off, when one names what the launcher can never start (launcher-catalogue-check's "refused"),
+# and then removes the executables made with it (launcher_add_executable), so that none built from
+# the earlier texts is left behind.
 function(launcher_add_catalogue target)
   cmake_parse_arguments(ARG "NO_CHECK" "DIR" "" ${ARGN})
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target})
@@ -29,6 +31,7 @@ function(launcher_add_catalogue target)
       OUTPUT ${out}/catalogue.checked
       COMMAND ${CMAKE_COMMAND} -DCHECKER=${LAUNCHER_CATALOGUE_CHECK} "-DFILES=${texts}"
               -DSTAMP=${out}/catalogue.checked -DALLOW_UNSTARTABLE=${allow_unstartable}
+              "-DBUILT_FROM_THEM=$<GENEX_EVAL:$<TARGET_PROPERTY:${target},LAUNCHER_EXECUTABLE_FILES>>"
               -P ${PROJECT_SOURCE_DIR}/cmake/CheckCatalogue.cmake
       DEPENDS ${texts} ${LAUNCHER_CATALOGUE_CHECK_TARGET}
               ${PROJECT_SOURCE_DIR}/cmake/CheckCatalogue.cmake
@@ -50,6 +53,9 @@ function(launcher_add_executable target)
   cmake_parse_arguments(ARG "" "CATALOGUE" "" ${ARGN})
   add_executable(${target} $<TARGET_OBJECTS:launcher_process_entry>)
   target_link_libraries(${target} PRIVATE ${ARG_CATALOGUE} launcher_frontend)
+  # A refused catalogue check removes the executable (CheckCatalogue.cmake).
+  set_property(TARGET ${ARG_CATALOGUE} APPEND PROPERTY LAUNCHER_EXECUTABLE_FILES
+               $<TARGET_FILE:${target}>)
   if(COMMAND launcher_windows_executable)
     launcher_windows_executable(${target})
   endif()

@@ -141,6 +141,7 @@ jbyteArray JNICALL encrypt(JNIEnv* jni, jobject /*receiver*/, jobject iv, jobjec
   }
   const uint8_t* iv_bytes = IvBytes(jni, iv);
   if (iv_bytes == nullptr) return nullptr;
+  // JNI lets a direct buffer's memory region be undefined: a capacity, but a null address.
   const uint8_t* input = DirectAddress(jni, data);
   if (input == nullptr && length > 0) {
     launcher::trace("    Error - data is not a direct buffer\n");

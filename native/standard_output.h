@@ -20,16 +20,13 @@ void prepare_standard_output();
 
 enum class StandardStream { kOutput, kError };
 
-// Writes `size` bytes to `stream` at once, unbuffered and untranslated ("\n" stays one line
-// feed). Every byte reaches the stream, in order, before this returns: a partial write is resumed,
-// a write interrupted by a signal is repeated, and a POSIX descriptor in non-blocking mode is
-// waited on until it takes more. Bytes are lost only when the stream fails for good (closed, broken
-// pipe, device error), or on Windows when a pipe in non-blocking mode (PIPE_NOWAIT) refuses them.
-// Writing to a stream without a usable handle writes nothing and is no error; it never ends the
-// process. On Windows, iff the stream has no handle or a write fails, the whole text also goes to
-// the debugger output (OutputDebugStringA, in the ANSI code page); where the stream takes it,
-// nothing goes there. Safe to call from any thread; the bytes of one call are not interleaved with
-// those of another call.
+// Writes `size` bytes to `stream` unbuffered and untranslated ("\n" stays one line feed); every
+// byte is in the stream, in order, when this returns, unless the stream fails for good (on Windows
+// a pipe in non-blocking mode, PIPE_NOWAIT, that refuses bytes counts as failed).
+// A stream without a usable handle takes nothing, which is no error and never ends the process; on
+// Windows a text that has no handle to go to, or whose write fails, goes whole to the debugger
+// output instead (OutputDebugStringA). Safe to call from any thread; the bytes of one call are not
+// interleaved with those of another.
 void write_standard_stream(StandardStream stream, const char* bytes, size_t size);
 
 #endif  // LAUNCHER_NATIVE_STANDARD_OUTPUT_H_

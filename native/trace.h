@@ -7,14 +7,9 @@
 
 namespace launcher {
 
-// Formats like printf and writes the text to standard output at once, in one write: it is in the
-// stream as soon as this returns, in its true order with what the JVM and the hosted application
-// write to the same stream through their own handles, and kept when the process is killed a moment
-// later. (An explicit write because the Windows C runtime has no line buffering: _IOLBF means full
-// buffering there.) The whole text is written, however long, whatever signals arrive meanwhile and
-// even when standard output is in non-blocking mode (write_standard_stream). Safe to call from any
-// thread; a text from one call is never split by another's. Nothing is reported when standard
-// output cannot be written.
+// Formats like printf and hands the whole text to write_standard_stream in one call, never to a
+// buffer: the Windows C runtime has no line buffering (_IOLBF means full buffering there).
+// Safe to call from any thread; nothing is reported when standard output cannot be written.
 [[gnu::format(printf, 1, 2)]] void trace(const char* format, ...);
 
 // trace with a va_list. REQUIRES: `args` matches `format`.

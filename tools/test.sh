@@ -1,18 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite, from a clean clone: installs what is missing, probes how this machine runs
-# 32-bit programs, checks the sources' format, then configures, builds and tests every
-# configuration (CMake workflow presets):
-#   linux         the native build: unit tests, JVM tests, end-to-end runs, the demo
-#   asan          AddressSanitizer + UndefinedBehaviorSanitizer: the same tests
-#   linux-i686    32-bit Linux (-m32): the same tests in 32-bit processes, natively or under
-#                 qemu-i386; the 32-bit JVM tests only where 32-bit code runs natively
-#   mingw-x86_64  64-bit Windows: the tests again under wine64, the stand-in JVM included
-#   mingw-i686    32-bit Windows, the shipped launcher.exe: built and inspected everywhere, its tests
-#                 run under 32-bit wine where 32-bit code runs natively
-#   fuzz          the configuration decoder under libFuzzer for a minute
-# Every stage runs even when an earlier one failed. The summary at the end gives each stage's
-# passed, failed and skipped tests and the reason of each group of skipped ones; the script exits
-# non-zero iff a stage or a test failed.
+# 32-bit programs, then runs every stage (the format check, each CMake workflow preset, the fuzzer)
+# and prints a summary; exits non-zero iff a stage or a test failed. The stages, what runs where
+# and how to read the summary: docs/testing.md.
 #
 # LAUNCHER_32BIT_EXECUTION=auto|native|emulated|none forces how 32-bit programs run (default: auto,
 # the probe's answer); a forced answer this machine cannot give stops the script at once.

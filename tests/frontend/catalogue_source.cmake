@@ -1,8 +1,9 @@
-# cmake -DDIR=<catalogue folder> -DOUTPUT=<header> -P catalogue_source.cmake
-# Writes a header with catalogue_source(name): what the catalogue text DIR/<name>.json holds (tarn,
-# lum), read with CMake's JSON reader, not the launcher's decoder, so that the front end's tests
-# compare two independent readings of the same text and restate none of it. Every byte of a value
-# is written as an escape, so that any byte string comes through unchanged.
+# cmake -DDIR=<catalogue folder> -DNAMESPACE=<name> -DOUTPUT=<header> -P catalogue_source.cmake
+# Writes a header with, in namespace NAMESPACE, catalogue_source(name): what the catalogue text
+# DIR/<name>.json holds (tarn, lum), read with CMake's JSON reader, not the launcher's decoder, so
+# that the front end's tests compare two independent readings of the same text and restate none of
+# it; and catalogue_file(name): the file's bytes. Every byte is written as an escape, so that any
+# byte string comes through unchanged.
 
 # The indexes of the array at `path...` in `json`, in `out`.
 function(array_indexes out json)
@@ -17,6 +18,12 @@ function(array_indexes out json)
   set(${out} ${indexes} PARENT_SCOPE)
 endfunction()
 
+# The body of a C++ string literal holding the bytes of hexadecimal text `hex`, each as an escape.
+function(hex_literal out hex)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" literal "${hex}")
+  set(${out} "${literal}" PARENT_SCOPE)
+endfunction()
+
 # The C++ string literal of the byte string at `path...` in `json`: a JSON string, or an array of
 # byte values. Every byte is written as an escape.
 function(byte_string_literal out json)
@@ -24,7 +31,7 @@ function(byte_string_literal out json)
   if(type STREQUAL "STRING")
     string(JSON value GET "${json}" ${ARGN})
     string(HEX "${value}" hex)
-    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" literal "${hex}")
+    hex_literal(literal "${hex}")
   elseif(type STREQUAL "ARRAY")
     set(literal "")
     array_indexes(indexes "${json}" ${ARGN})
@@ -46,9 +53,17 @@ set(header "// Generated from the catalogue texts in ${DIR} by ${CMAKE_CURRENT_L
 
 #include \"java_app.h\"
 
+namespace ${NAMESPACE} {
+
 inline std::optional<launcher::JavaApp> catalogue_source(std::string_view name) {\n")
+set(files "inline std::string_view catalogue_file(std::string_view name) {\n")
 foreach(name tarn lum)
   file(READ ${DIR}/${name}.json json)
+  file(READ ${DIR}/${name}.json file_hex HEX)
+  hex_literal(file_literal "${file_hex}")
+  string(LENGTH "${file_hex}" file_length)
+  math(EXPR file_length "${file_length} / 2")
+  string(APPEND files "  if (name == \"${name}\") return {\"${file_literal}\", ${file_length}};\n")
   # An object names its members; an array holds the same four values in this order.
   set(members jvm_path main_class encrypt_class options)
   string(JSON form TYPE "${json}")
@@ -73,6 +88,6 @@ foreach(name tarn lum)
         {${option_literals}}};
   }\n")
 endforeach()
-string(APPEND header "  return std::nullopt;\n}\n")
+string(APPEND header "  return std::nullopt;\n}\n\n${files}  return {};\n}\n\n}  // namespace ${NAMESPACE}\n")
 file(WRITE "${OUTPUT}.tmp" "${header}")
 file(RENAME "${OUTPUT}.tmp" "${OUTPUT}")

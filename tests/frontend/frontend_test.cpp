@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "catalogue.h"
-#include "catalogue_source.h"
+#include "catalogue_source_built_in.h"
+#include "catalogue_source_configured.h"
 #include "java_app.h"
 #include "utf8_text.h"
 
@@ -49,10 +50,12 @@ launcher::JavaApp Decoded(const char* name) {
   return app.value_or(launcher::JavaApp{});
 }
 
-// The embedded text of entry `name` decodes to what its catalogue text holds as CMake's JSON reader
-// read it (catalogue_source.h): the embedding and the decoder keep every byte of every member.
+// The embedded text of entry `name` is its catalogue file, byte for byte, and decodes to what that
+// file holds as CMake's JSON reader read it: the embedding and the decoder keep every byte of every
+// member.
 void ExpectDecodesAsItsSource(const char* name) {
-  const std::optional<launcher::JavaApp> source = catalogue_source(name);
+  EXPECT_EQ(launcher::catalogue_text(name), configured::catalogue_file(name)) << name;
+  const std::optional<launcher::JavaApp> source = configured::catalogue_source(name);
   ASSERT_TRUE(source.has_value()) << name;
   const launcher::JavaApp app = Decoded(name);
   EXPECT_EQ(app.jvm_path, source->jvm_path);
@@ -61,7 +64,10 @@ void ExpectDecodesAsItsSource(const char* name) {
   EXPECT_EQ(app.options, source->options);
 }
 
-TEST(Catalogue, TarnDecodesToTheMainApplication) { ExpectDecodesAsItsSource("tarn"); }
+TEST(Catalogue, TarnDecodesToTheMainApplication) {
+  ExpectDecodesAsItsSource("tarn");
+  EXPECT_TRUE(launcher::catalogue_text("TARN").empty());
+}
 
 TEST(Catalogue, LumDecodesToTheAdministrationApplication) { ExpectDecodesAsItsSource("lum"); }
 
@@ -75,15 +81,24 @@ std::string Quoted(const std::string& text) {
   return quoted + "\"";
 }
 
-TEST(Catalogue, TextsArePrettyPrintedWithoutAFinalLineFeed) {
+// The project's own texts, whatever catalogue this build embeds: a user's may be laid out freely.
+TEST(Catalogue, BuiltInTextsArePrettyPrintedWithoutAFinalLineFeed) {
   for (const char* name : {"tarn", "lum"}) {
-    const std::string_view text = launcher::catalogue_text(name);
+    const std::string_view text = built_in::catalogue_file(name);
     ASSERT_FALSE(text.empty()) << name;
     EXPECT_EQ(text.substr(0, 18), "{\n    \"jvm_path\": ") << name;
     EXPECT_EQ(text.back(), '}') << name;
+    // One key per line, indented by four spaces, in this order.
+    size_t at = 0;
+    for (const char* key :
+         {"\n    \"main_class\": ", "\n    \"encrypt_class\": ", "\n    \"options\": [\n"}) {
+      const size_t found = text.find(key, at);
+      EXPECT_NE(found, std::string_view::npos) << name << ": " << key;
+      at = found == std::string_view::npos ? at : found;
+    }
     // Each option on a line of its own, indented by eight spaces.
     const std::vector<std::string> options =
-        catalogue_source(name).value_or(launcher::JavaApp{}).options;
+        built_in::catalogue_source(name).value_or(launcher::JavaApp{}).options;
     ASSERT_FALSE(options.empty()) << name;
     for (size_t i = 0; i < options.size(); ++i) {
       const std::string line =
@@ -91,7 +106,6 @@ TEST(Catalogue, TextsArePrettyPrintedWithoutAFinalLineFeed) {
       EXPECT_NE(text.find(line), std::string_view::npos) << name << ": " << line;
     }
   }
-  EXPECT_TRUE(launcher::catalogue_text("TARN").empty());
 }
 
 }  // namespace

@@ -12,6 +12,8 @@ under the build's key), and how the stand-in's main ends:
   --keep-alive-lines N   main returns; the run is stopped once N keep-alive lines have appeared
   --terminate N          main writes lines of its own before each native call and a last one,
                          then kills the process (TerminateProcess) with status N
+  --refusals             main also calls the cipher natives on what they must refuse (a capacity
+                         past 2^31-1, an undefined memory region, a result malloc cannot allocate)
   --detached STARTER     with --status or --terminate: launcher.exe is started by the program
                          STARTER (start_without_console) without any standard handle, so only its
                          exit status is compared
@@ -79,6 +81,8 @@ def write_expectations(path, options, ending):
               b'ciphertext ' + ciphertext.hex().encode(),
               b'distribution_key ' + distribution_key.hex().encode(),
               b'end ' + ending]
+    if options.refusals:
+        lines.append(b'refusals 1')
     with open(path, 'wb') as f:
         f.write(b'\n'.join(lines) + b'\n')
 
@@ -171,6 +175,7 @@ def parse_options():
     ending.add_argument('--status', type=int)
     ending.add_argument('--keep-alive-lines', type=int)
     ending.add_argument('--terminate', type=int)
+    parser.add_argument('--refusals', action='store_true')
     parser.add_argument('--detached', help='start_without_console.exe')
     parser.add_argument('app')
     return parser.parse_args()

@@ -20,6 +20,11 @@
 //   application_lines 1                 main writes a line of its own to standard output before
 //                                       each native call, as a Java application's System.out
 //                                       does (straight to the process's standard handle)
+//   refusals 1                          main also calls the cipher natives on what they must
+//                                       refuse: a buffer whose capacity exceeds 2^31-1 bytes, a
+//                                       direct buffer whose memory region is undefined (JNI lets
+//                                       GetDirectBufferAddress return null for one), and a buffer
+//                                       whose result the C runtime cannot allocate
 #include <jni.h>
 #include <windows.h>
 
@@ -80,6 +85,7 @@ struct Expectations {
   bool main_terminates = false;  // with main_exits: TerminateProcess instead of ExitProcess
   UINT exit_status = 0;
   bool application_lines = false;
+  bool refusals = false;
 };
 Expectations expected;
 
@@ -159,6 +165,8 @@ void ReadExpectations() {
       ended = true;
     } else if (key == "application_lines" && value == "1") {
       expected.application_lines = true;
+    } else if (key == "refusals" && value == "1") {
+      expected.refusals = true;
     } else {
       Fail(kCheckFailed, "stand-in-jvm.txt: unknown item \"%s\"", line.c_str());
     }
@@ -177,6 +185,10 @@ struct Object {
   Kind kind;
   std::string class_name;      // kClass
   std::vector<uint8_t> bytes;  // kDirectBuffer (its memory) and kByteArray (its elements)
+  // kDirectBuffer: the capacity GetDirectBufferCapacity reports, if not the memory's size, and
+  // whether GetDirectBufferAddress reports the memory region as undefined (null).
+  jlong reported_capacity = -1;
+  bool undefined_region = false;
 };
 
 std::mutex objects_mutex;
@@ -343,13 +355,16 @@ void JNICALL ExceptionClear(JNIEnv* env) {
 void* JNICALL GetDirectBufferAddress(JNIEnv* env, jobject buffer) {
   EnterJni(env, "GetDirectBufferAddress");
   Object& object = Deref(buffer, "GetDirectBufferAddress");
-  return object.kind == Kind::kDirectBuffer ? object.bytes.data() : nullptr;
+  return object.kind == Kind::kDirectBuffer && !object.undefined_region ? object.bytes.data()
+                                                                        : nullptr;
 }
 
 jlong JNICALL GetDirectBufferCapacity(JNIEnv* env, jobject buffer) {
   EnterJni(env, "GetDirectBufferCapacity");
   Object& object = Deref(buffer, "GetDirectBufferCapacity");
-  return object.kind == Kind::kDirectBuffer ? static_cast<jlong>(object.bytes.size()) : -1;
+  if (object.kind != Kind::kDirectBuffer) return -1;
+  return object.reported_capacity >= 0 ? object.reported_capacity
+                                       : static_cast<jlong>(object.bytes.size());
 }
 
 jbyteArray JNICALL NewByteArray(JNIEnv* env, jsize length) {
@@ -506,6 +521,91 @@ void CallTheNatives(ThreadEnv& thread_env, int misalignment) {
   RequireUnchanged(ciphertext, expected.ciphertext.data(), "ciphertext");
 }
 
+// ---- The C runtime's malloc as the launcher calls it, made to fail on demand.
+
+using MallocFunction = void*(__cdecl*)(size_t);
+MallocFunction runtime_malloc = nullptr;
+size_t failing_allocation_size = 0;  // 0: none fails
+int failed_allocations = 0;
+
+void* __cdecl MallocThatFailsOnDemand(size_t size) {
+  if (failing_allocation_size != 0 && size == failing_allocation_size) {
+    ++failed_allocations;
+    return nullptr;
+  }
+  return runtime_malloc(size);
+}
+
+// The executable's import address table slot of `function` (a DLL's export, imported by name),
+// through which all of its calls of that function go; null iff it imports no such function.
+void** ExecutableImportSlot(const char* function) {
+  auto* const base = reinterpret_cast<uint8_t*>(GetModuleHandleW(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (imports.VirtualAddress == 0) return nullptr;
+  for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       dll->Name != 0; ++dll) {
+    if (dll->OriginalFirstThunk == 0) continue;  // no names to match
+    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      const auto* by_name =
+          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) == 0) {
+        return reinterpret_cast<void**>(&slot->u1.Function);
+      }
+    }
+  }
+  return nullptr;
+}
+
+// Routes the launcher's calls of malloc through MallocThatFailsOnDemand.
+void InterceptLauncherMalloc() {
+  void** slot = ExecutableImportSlot("malloc");
+  Require(slot != nullptr, "the launcher imports no malloc to make fail");
+  DWORD protection = 0;
+  Require(VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection),
+          "cannot make the launcher's import of malloc writable");
+  runtime_malloc = reinterpret_cast<MallocFunction>(*slot);
+  *slot = reinterpret_cast<void*>(&MallocThatFailsOnDemand);
+  VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+// Calls cipher native `index` on `data`, which it must refuse: null, and no exception pending.
+void RequireRefused(ThreadEnv& thread_env, int index, jobject iv, jobject data, const char* what) {
+  Require(CallNativeOn(thread_env, index, 0, {iv, data}) == nullptr,
+          "%s of %s returned an array, expected null", natives[index].name, what);
+}
+
+// Each cipher native on what it must refuse (it prints the refusal's line): a capacity past what a
+// Java array holds, a direct buffer without a defined memory region, and a result the C runtime
+// has no memory for (malloc fails for exactly that many bytes, once).
+void CallTheNativesOnWhatTheyRefuse(ThreadEnv& thread_env) {
+  Require(expected.ciphertext.size() >= 4113, "stand-in-jvm.txt: the ciphertext is too short");
+  jobject iv = NewDirectBuffer(expected.iv.data(), expected.iv.size());
+  jobject too_large = NewDirectBuffer(expected.plaintext.data(), 16);
+  Deref(too_large, "the test").reported_capacity = jlong{1} << 31;
+  jobject undefined = NewDirectBuffer(expected.plaintext.data(), 32);
+  Deref(undefined, "the test").undefined_region = true;
+  for (int index : {0, 1}) RequireRefused(thread_env, index, iv, too_large, "2^31 bytes");
+  for (int index : {0, 1}) RequireRefused(thread_env, index, iv, undefined, "an undefined region");
+
+  InterceptLauncherMalloc();
+  for (int index : {0, 1}) {
+    const size_t size = index == 0 ? 4112 : 4113;  // encryption takes whole blocks only
+    jobject data = NewDirectBuffer(expected.ciphertext.data(), size);
+    failing_allocation_size = size;
+    failed_allocations = 0;
+    RequireRefused(thread_env, index, iv, data, "a result malloc cannot allocate");
+    failing_allocation_size = 0;
+    Require(failed_allocations == 1, "%s asked malloc for %d bytes %d times, expected once",
+            natives[index].name, static_cast<int>(size), failed_allocations);
+  }
+}
+
 // Java threads may enter with the stack aligned to 4 bytes only: realign the stand-in's own frame.
 [[gnu::force_align_arg_pointer]] DWORD WINAPI JavaThreadMain(void*) {
   java_thread_env.thread_id = GetCurrentThreadId();
@@ -543,6 +643,7 @@ void RunMain() {
   Require(thread != nullptr, "cannot create a thread");
   Require(WaitForSingleObject(thread, INFINITE) == WAIT_OBJECT_0, "cannot wait for its thread");
   CloseHandle(thread);
+  if (expected.refusals) CallTheNativesOnWhatTheyRefuse(initial_env);
   if (expected.main_terminates) {
     WriteApplicationLine("terminating the process");
     TerminateProcess(GetCurrentProcess(), expected.exit_status);
