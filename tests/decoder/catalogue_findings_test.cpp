@@ -17,7 +17,7 @@ std::string record(std::string_view main_class, std::string_view option) {
 
 std::vector<std::string> messages(std::string_view text) {
   std::vector<std::string> out;
-  for (const Finding& f : find_unstartable(text)) out.push_back(f.message);
+  for (const Finding& f : check_catalogue_text(text).findings) out.push_back(f.message);
   return out;
 }
 
@@ -70,7 +70,7 @@ TEST(CatalogueFindings, ClassNamesWithoutALikelyFormAskForOne) {
 
 TEST(CatalogueFindings, ArrayFormIsPositionedAtEachValue) {
   const std::vector<Finding> found =
-      find_unstartable("[\"j\",\n  \"a.B\", \"e/C\",\n  [\"-Xmx1g\", \"-cp x\"]]");
+      check_catalogue_text("[\"j\",\n  \"a.B\", \"e/C\",\n  [\"-Xmx1g\", \"-cp x\"]]").findings;
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0].line, 2u);
   EXPECT_EQ(found[0].column, 3u);
@@ -83,6 +83,8 @@ TEST(CatalogueFindings, OnlyKeysNearAFieldNameAreRefused) {
             (std::vector<std::string>{
                 R"(unknown key "MAIN_CLASS", which the launcher ignores: write "main_class")",
                 R"(unknown key "optoins", which the launcher ignores: write "options")"}));
+  // Not when the decoder stops before the object's end: the text is not JSON.
+  EXPECT_EQ(messages(R"({"optoins": 3, )"), std::vector<std::string>());
   EXPECT_EQ(edit_distance("main_clas", "main_class"), 1u);
   EXPECT_EQ(edit_distance("mian_class", "main_class"), 1u);
   EXPECT_EQ(edit_distance("jvm", "jvm_path"), 5u);

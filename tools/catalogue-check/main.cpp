@@ -6,7 +6,7 @@
 // cannot be opened or read completely yields "error: cannot read FILE", FILE
 // being the argument as given.
 //
-// After that, one line per finding (see find_unstartable), in text order:
+// After that, one line per finding (see check_catalogue_text), in text order:
 //   refused: FILE line L column C: MESSAGE
 // With --allow-unstartable they read "warning: ..." instead and do not count
 // against the exit status.
@@ -39,16 +39,17 @@ int main(int argc, char** argv) {
     std::string out;
     const std::optional<std::string> text = tools_common::ReadFile(argv[k]);
     if (!text) {
-      out = std::string("error: cannot read ") + argv[k] + "\n";
+      out += std::string("error: cannot read ") + argv[k] + "\n";
       status = 1;
     } else {
-      if (const auto app = launcher::decode(*text)) {
-        out = launcher::format_catalogue_entry(*app);
+      const launcher::CatalogueCheck check = launcher::check_catalogue_text(*text);
+      if (check.app) {
+        out += launcher::format_catalogue_entry(*check.app);
       } else {
-        out = "error: " + app.error().message + "\n";
+        out += "error: " + check.app.error().message + "\n";
         status = 1;
       }
-      for (const launcher::Finding& f : launcher::find_unstartable(*text)) {
+      for (const launcher::Finding& f : check.findings) {
         out += allow_unstartable ? "warning: " : "refused: ";
         out += std::string(argv[k]) + " line " + std::to_string(f.line) + " column " +
                std::to_string(f.column) + ": " + f.message + "\n";
