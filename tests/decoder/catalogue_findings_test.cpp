@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +78,31 @@ TEST(CatalogueFindings, ArrayFormIsPositionedAtEachValue) {
   EXPECT_EQ(found[0].column, 3u);
   EXPECT_EQ(found[1].line, 3u);
   EXPECT_EQ(found[1].column, 14u);
+}
+
+TEST(CatalogueFindings, JvmPathIsRefusedOnlyAsAFolderThisHostSees) {
+  namespace fs = std::filesystem;
+  const std::string folder = fs::temp_directory_path().generic_string();
+  const fs::path file = fs::temp_directory_path() / "catalogue_findings_test_jvm.dll";
+  std::ofstream(file) << "not a library";
+  const auto with_jvm = [](std::string_view path) {
+    return R"({"jvm_path": ")" + std::string(path) +
+           R"(", "main_class": "a/B", "encrypt_class": "e/C", "options": []})";
+  };
+  const std::vector<Finding> found = check_catalogue_text(with_jvm(folder)).findings;
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].line, 1u);
+  EXPECT_EQ(found[0].column, 14u);
+  EXPECT_EQ(found[0].message, "jvm_path \"" + folder +
+                                  "\" is a folder, which the launcher cannot load as the JVM "
+                                  "library: write the path of the library file itself (jvm.dll or "
+                                  "libjvm.so)");
+  // A file, a relative path (resolved where the launcher runs) and a path this host does not see.
+  for (const std::string& path :
+       {file.generic_string(), std::string("."), folder + "/catalogue_findings_test_missing/"}) {
+    EXPECT_EQ(messages(with_jvm(path)), std::vector<std::string>()) << path;
+  }
+  fs::remove(file);
 }
 
 TEST(CatalogueFindings, OnlyKeysNearAFieldNameAreRefused) {

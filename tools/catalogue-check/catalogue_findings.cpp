@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "java_app.h"
@@ -167,6 +170,25 @@ std::string ascii_lower(std::string_view s) {
   return out;
 }
 
+// Only a path that is absolute on the build host and names a folder there: a relative path resolves
+// against the working directory of the launcher's run, and the host may not see the machine the
+// launcher runs on, so nothing else about the path can be judged here.
+std::optional<std::string> jvm_path_finding(std::string_view path) {
+  std::error_code error;
+  bool folder = false;
+  try {
+    const std::filesystem::path p(path);
+    folder = p.is_absolute() && std::filesystem::is_directory(p, error);
+  } catch (const std::exception&) {
+    // The bytes are no path in this host's encoding (Windows converts them): the host cannot see
+    // it.
+  }
+  if (!folder) return std::nullopt;
+  return "jvm_path " + json::quote_for_message(path) +
+         " is a folder, which the launcher cannot load as the JVM library: write the path of the "
+         "library file itself (jvm.dll or libjvm.so)";
+}
+
 std::optional<std::string> key_finding(std::string_view key) {
   const std::string folded = ascii_lower(key);
   std::size_t best = kMaxMisspelling + 1;
@@ -238,6 +260,7 @@ CatalogueCheck check_catalogue_text(std::string_view text) {
     for (auto& [offset, message] : layout.misspelt) add(offset, std::move(message));
   }
   if (app) {
+    if (auto message = jvm_path_finding(app->jvm_path)) add(layout.values[kJvmPath], *message);
     const std::array<std::pair<std::size_t, const std::string*>, 2> classes = {
         {{kMainClass, &app->main_class}, {kEncryptClass, &app->encrypt_class}}};
     for (const auto& [field, value] : classes) {

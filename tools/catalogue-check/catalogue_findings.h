@@ -1,8 +1,8 @@
 // What a configuration text can get wrong although it decodes, so that the launcher can never start
-// its application: class names FindClass cannot take, options JNI_CreateJavaVM refuses, and a
-// misspelt field name (the decoder ignores unknown keys, so such a field is reported missing, or
-// silently lost when the field is also written correctly). Used by launcher-catalogue-check, and so
-// by the build's catalogue check.
+// its application: a jvm_path naming a folder, class names FindClass cannot take, options
+// JNI_CreateJavaVM refuses, and a misspelt field name (the decoder ignores unknown keys, so such a
+// field is reported missing, or silently lost when the field is also written correctly). Used by
+// launcher-catalogue-check, and so by the build's catalogue check.
 #ifndef LAUNCHER_TOOLS_CATALOGUE_CHECK_CATALOGUE_FINDINGS_H_
 #define LAUNCHER_TOOLS_CATALOGUE_CHECK_CATALOGUE_FINDINGS_H_
 
@@ -35,9 +35,10 @@ struct CatalogueCheck {
 
 // Decodes `text`, with what decode reports as it reads (DecodeObserver) giving the findings.
 // Keys of the object form are looked at whenever the decoder reads the object to its closing
-// brace, so a misspelt field is named even when the decoder then reports the field as missing;
-// class names and options only when the text decodes. A text that the decoder stops reading
-// earlier has no findings (its message says what is wrong).
+// brace, so a misspelt field is named even when the decoder then reports the field as missing; the
+// path, class names and options only when the text decodes. A text that the decoder stops reading
+// earlier has no findings (its message says what is wrong). A jvm_path is judged only when it is
+// absolute on this host and names something this host sees.
 CatalogueCheck check_catalogue_text(std::string_view text);
 
 // Optimal-string-alignment distance: insertions, deletions, substitutions and swaps of two
