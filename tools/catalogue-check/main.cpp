@@ -1,7 +1,8 @@
 // launcher-catalogue-check [--allow-unstartable] FILE...
 //
 // Decodes each FILE (raw bytes) as a launcher configuration and prints, per
-// file and in argument order, either the record (see format_catalogue_entry)
+// file and in argument order, a block: with more than one FILE, first a line
+// "FILE:" naming it as given; then either the record (see format_catalogue_entry)
 // or one line "error: MESSAGE" with the decoder's message. A file that
 // cannot be opened or read completely yields "error: cannot read FILE", FILE
 // being the argument as given.
@@ -35,8 +36,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   int status = 0;
+  const bool several = argc - first > 1;
   for (int k = first; k < argc; ++k) {
-    std::string out;
+    std::string out = several ? std::string(argv[k]) + ":\n" : std::string();
     const std::optional<std::string> text = tools_common::ReadFile(argv[k]);
     if (!text) {
       out += std::string("error: cannot read ") + argv[k] + "\n";
