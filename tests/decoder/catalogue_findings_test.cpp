@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +19,7 @@ std::string record(std::string_view main_class, std::string_view option) {
 
 std::vector<std::string> messages(std::string_view text) {
   std::vector<std::string> out;
-  for (const Finding& f : find_unstartable(text)) out.push_back(f.message);
+  for (const Finding& f : check_catalogue_text(text).findings) out.push_back(f.message);
   return out;
 }
 
@@ -70,7 +72,7 @@ TEST(CatalogueFindings, ClassNamesWithoutALikelyFormAskForOne) {
 
 TEST(CatalogueFindings, ArrayFormIsPositionedAtEachValue) {
   const std::vector<Finding> found =
-      find_unstartable("[\"j\",\n  \"a.B\", \"e/C\",\n  [\"-Xmx1g\", \"-cp x\"]]");
+      check_catalogue_text("[\"j\",\n  \"a.B\", \"e/C\",\n  [\"-Xmx1g\", \"-cp x\"]]").findings;
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0].line, 2u);
   EXPECT_EQ(found[0].column, 3u);
@@ -78,11 +80,38 @@ TEST(CatalogueFindings, ArrayFormIsPositionedAtEachValue) {
   EXPECT_EQ(found[1].column, 14u);
 }
 
+TEST(CatalogueFindings, JvmPathIsRefusedOnlyAsAFolderThisHostSees) {
+  namespace fs = std::filesystem;
+  const std::string folder = fs::temp_directory_path().generic_string();
+  const fs::path file = fs::temp_directory_path() / "catalogue_findings_test_jvm.dll";
+  std::ofstream(file) << "not a library";
+  const auto with_jvm = [](std::string_view path) {
+    return R"({"jvm_path": ")" + std::string(path) +
+           R"(", "main_class": "a/B", "encrypt_class": "e/C", "options": []})";
+  };
+  const std::vector<Finding> found = check_catalogue_text(with_jvm(folder)).findings;
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].line, 1u);
+  EXPECT_EQ(found[0].column, 14u);
+  EXPECT_EQ(found[0].message, "jvm_path \"" + folder +
+                                  "\" is a folder, which the launcher cannot load as the JVM "
+                                  "library: write the path of the library file itself (jvm.dll or "
+                                  "libjvm.so)");
+  // A file, a relative path (resolved where the launcher runs) and a path this host does not see.
+  for (const std::string& path :
+       {file.generic_string(), std::string("."), folder + "/catalogue_findings_test_missing/"}) {
+    EXPECT_EQ(messages(with_jvm(path)), std::vector<std::string>()) << path;
+  }
+  fs::remove(file);
+}
+
 TEST(CatalogueFindings, OnlyKeysNearAFieldNameAreRefused) {
   EXPECT_EQ(messages(R"({"MAIN_CLASS": 1, "comment": 2, "optoins": 3, "jvm": 4})"),
             (std::vector<std::string>{
                 R"(unknown key "MAIN_CLASS", which the launcher ignores: write "main_class")",
                 R"(unknown key "optoins", which the launcher ignores: write "options")"}));
+  // Not when the decoder stops before the object's end: the text is not JSON.
+  EXPECT_EQ(messages(R"({"optoins": 3, )"), std::vector<std::string>());
   EXPECT_EQ(edit_distance("main_clas", "main_class"), 1u);
   EXPECT_EQ(edit_distance("mian_class", "main_class"), 1u);
   EXPECT_EQ(edit_distance("jvm", "jvm_path"), 5u);

@@ -39,8 +39,33 @@ TEST(DecodeRobustness, DeepNestingUnderUnknownKeyIsIterative) {
             at("invalid type: sequence, expected u8", 2, 12));
 }
 
+// Checks what decode reports against its contract: calls in text order, each at the first byte
+// after any whitespace (a key at its quote), nothing after the record is closed.
+class ContractObserver final : public DecodeObserver {
+ public:
+  explicit ContractObserver(std::string_view text) : text_(text) {}
+  void key(std::string_view, std::size_t, std::size_t offset) override {
+    next(offset);
+    EXPECT_EQ(text_[offset], '"');
+  }
+  void value(std::size_t, std::size_t offset) override { next(offset); }
+  void option(std::size_t, std::size_t offset) override { next(offset); }
+  void closed() override { next(text_.size()); }
+
+ private:
+  void next(std::size_t offset) {
+    ASSERT_TRUE(offset >= next_ && offset <= text_.size()) << offset << " after " << next_;
+    if (offset < text_.size()) {
+      EXPECT_EQ(std::string_view(" \t\n\r").find(text_[offset]), std::string_view::npos);
+    }
+    next_ = offset + 1;
+  }
+  std::string_view text_;
+  std::size_t next_ = 0;
+};
+
 // Mutations of valid texts: never crash (run under sanitizers), always either
-// a record free of NUL bytes or a positioned message within the text.
+// a record free of NUL bytes or a positioned message within the text; an observer changes nothing.
 TEST(DecodeRobustness, MutatedInputsYieldRecordsOrPositionedMessages) {
   const std::string seeds[] = {
       opts(R"(["-Xmx1g", [97, 98], "\ud83d\ude00"])"),
@@ -79,8 +104,12 @@ TEST(DecodeRobustness, MutatedInputsYieldRecordsOrPositionedMessages) {
           break;
       }
     }
-    const Result<JavaApp> r = decode(text);
+    ContractObserver observer(text);
+    const Result<JavaApp> r = decode(text, &observer);
+    const Result<JavaApp> unobserved = decode(text);
+    ASSERT_EQ(r.has_value(), unobserved.has_value()) << text;
     if (r) {
+      ASSERT_EQ(*r, *unobserved) << text;
       ++decoded_count;
       for (const std::string* v : {&r->jvm_path, &r->main_class, &r->encrypt_class}) {
         ASSERT_EQ(v->find('\0'), std::string::npos) << text;
@@ -90,6 +119,7 @@ TEST(DecodeRobustness, MutatedInputsYieldRecordsOrPositionedMessages) {
       continue;
     }
     ++failed_count;
+    ASSERT_EQ(r.error(), unobserved.error()) << text;
     std::smatch m;
     ASSERT_TRUE(std::regex_match(r.error().message, m, positioned)) << r.error().message;
     const std::size_t line = std::stoul(m[1]);

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "java_app.h"
@@ -12,125 +15,8 @@ namespace launcher {
 
 namespace {
 
-// The record's fields, in the array form's order.
-constexpr std::array<std::string_view, 4> kFields = {"jvm_path", "main_class", "encrypt_class",
-                                                     "options"};
-constexpr std::size_t kMainClass = 1;
-constexpr std::size_t kEncryptClass = 2;
-constexpr std::size_t kOptions = 3;
-
 // A key further than this from every field's name is taken for a member meant to be ignored.
 constexpr std::size_t kMaxMisspelling = 2;
-
-// Where things stand in a text that is syntactically a JSON object or array.
-struct Layout {
-  std::vector<std::pair<std::string, std::size_t>> unknown_keys;  // key, offset of its quote
-  std::array<std::optional<std::size_t>, kFields.size()> values;  // first occurrence only
-  std::vector<std::size_t> options;                               // offsets of the elements
-};
-
-// Walks the array at the cursor to past its closing bracket, calling `element(k)` with the cursor
-// on the first byte of element k; `element` must read the element whole and return false where the
-// text is no JSON. REQUIRES: r.peek() == '['.
-template <typename Element>
-bool walk_elements(json::Reader& r, Element element) {
-  r.advance();
-  r.skip_whitespace();
-  if (!r.at_end() && r.peek() == ']') {
-    r.advance();
-    return true;
-  }
-  for (std::size_t k = 0;; ++k) {
-    r.skip_whitespace();
-    if (!element(k)) return false;
-    r.skip_whitespace();
-    if (r.at_end()) return false;
-    const char c = r.peek();
-    r.advance();
-    if (c == ']') return true;
-    if (c != ',') return false;
-  }
-}
-
-// Records the offsets of the elements of the array at the cursor, which ends past it.
-// REQUIRES: r.peek() == '['.
-bool walk_array(json::Reader& r, std::vector<std::size_t>& offsets) {
-  return walk_elements(r, [&](std::size_t) {
-    offsets.push_back(r.offset());
-    return r.skip_value();
-  });
-}
-
-// The value at the cursor (whitespace before it skipped) for field `field` (kFields.size() for an
-// unknown key), recorded in `layout` unless the field was seen before.
-bool walk_value(json::Reader& r, std::size_t field, Layout& layout) {
-  r.skip_whitespace();
-  if (r.at_end()) return false;
-  const bool first = field < kFields.size() && !layout.values[field];
-  if (first) layout.values[field] = r.offset();
-  if (first && field == kOptions && r.peek() == '[') return walk_array(r, layout.options);
-  return r.skip_value();
-}
-
-std::size_t field_index(std::string_view key) {
-  return static_cast<std::size_t>(std::find(kFields.begin(), kFields.end(), key) - kFields.begin());
-}
-
-// REQUIRES: r.peek() == '{'.
-bool walk_object(json::Reader& r, Layout& layout) {
-  r.advance();
-  for (bool first = true;; first = false) {
-    r.skip_whitespace();
-    if (r.at_end()) return false;
-    if (r.peek() == '}') return true;
-    if (!first) {
-      if (r.peek() != ',') return false;
-      r.advance();
-      r.skip_whitespace();
-      if (r.at_end()) return false;
-    }
-    if (r.peek() != '"') return false;
-    const std::size_t key_offset = r.offset();
-    std::string key;
-    if (!r.read_string(&key, json::StringMode::text)) return false;
-    r.skip_whitespace();
-    if (r.at_end() || r.peek() != ':') return false;
-    r.advance();
-    const std::size_t field = field_index(key);
-    if (field == kFields.size()) layout.unknown_keys.emplace_back(std::move(key), key_offset);
-    if (!walk_value(r, field, layout)) return false;
-  }
-}
-
-// The array form: its elements are the fields in order. REQUIRES: r.peek() == '['.
-bool walk_record_array(json::Reader& r, Layout& layout) {
-  return walk_elements(
-      r, [&](std::size_t k) { return walk_value(r, std::min(k, kFields.size()), layout); });
-}
-
-std::optional<Layout> walk(std::string_view text) {
-  json::Reader r(text);
-  Layout layout;
-  r.skip_whitespace();
-  if (r.at_end()) return std::nullopt;
-  bool ok = false;
-  if (r.peek() == '{') {
-    ok = walk_object(r, layout);
-  } else if (r.peek() == '[') {
-    ok = walk_record_array(r, layout);
-  }
-  if (!ok) return std::nullopt;
-  return layout;
-}
-
-Finding finding_at(std::string_view text, std::size_t offset, std::string message) {
-  const std::string_view before = text.substr(0, offset);
-  const std::size_t line =
-      1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
-  const std::size_t last_feed = before.rfind('\n');
-  const std::size_t column = last_feed == std::string_view::npos ? offset + 1 : offset - last_feed;
-  return Finding{line, column, std::move(message)};
-}
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -284,11 +170,30 @@ std::string ascii_lower(std::string_view s) {
   return out;
 }
 
+// Only a path that is absolute on the build host and names a folder there: a relative path resolves
+// against the working directory of the launcher's run, and the host may not see the machine the
+// launcher runs on, so nothing else about the path can be judged here.
+std::optional<std::string> jvm_path_finding(std::string_view path) {
+  std::error_code error;
+  bool folder = false;
+  try {
+    const std::filesystem::path p(path);
+    folder = p.is_absolute() && std::filesystem::is_directory(p, error);
+  } catch (const std::exception&) {
+    // The bytes are no path in this host's encoding (Windows converts them): the host cannot see
+    // it.
+  }
+  if (!folder) return std::nullopt;
+  return "jvm_path " + json::quote_for_message(path) +
+         " is a folder, which the launcher cannot load as the JVM library: write the path of the "
+         "library file itself (jvm.dll or libjvm.so)";
+}
+
 std::optional<std::string> key_finding(std::string_view key) {
   const std::string folded = ascii_lower(key);
   std::size_t best = kMaxMisspelling + 1;
   std::string_view meant;
-  for (std::string_view field : kFields) {
+  for (std::string_view field : kFieldNames) {
     const std::size_t d = edit_distance(folded, field);
     if (d < best) {
       best = d;
@@ -298,6 +203,30 @@ std::optional<std::string> key_finding(std::string_view key) {
   if (meant.empty()) return std::nullopt;
   return "unknown key " + json::quote_for_message(key) + ", which the launcher ignores: write \"" +
          std::string(meant) + "\"";
+}
+
+// Where the decoder found the parts of the record, and the keys it would ignore that look like a
+// misspelt field.
+class Layout final : public DecodeObserver {
+ public:
+  void key(std::string_view key, std::size_t field, std::size_t offset) override {
+    if (field != kIgnoredKey) return;
+    if (auto message = key_finding(key)) misspelt.emplace_back(offset, std::move(*message));
+  }
+  void value(std::size_t field, std::size_t offset) override { values[field] = offset; }
+  void option(std::size_t, std::size_t offset) override { options.push_back(offset); }
+  void closed() override { whole = true; }
+
+  std::vector<std::pair<std::size_t, std::string>> misspelt;  // offset of the key's quote, message
+  std::array<std::size_t, kFieldNames.size()> values{};       // meaningful iff the text decodes
+  std::vector<std::size_t> options;                           // offsets of the elements
+  bool whole = false;                                         // the record was read to its end
+};
+
+// Positioned as the decoder's messages are, naming the byte at `offset` itself.
+Finding finding_at(std::string_view text, std::size_t offset, std::string message) {
+  const json::Position at = json::position_after(text, offset + 1);
+  return Finding{at.line, at.column, std::move(message)};
 }
 
 }  // namespace
@@ -320,30 +249,32 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
   return one[b.size()];
 }
 
-std::vector<Finding> find_unstartable(std::string_view text) {
+CatalogueCheck check_catalogue_text(std::string_view text) {
+  Layout layout;
+  Result<JavaApp> app = decode(text, &layout);
   std::vector<Finding> findings;
-  const std::optional<Layout> layout = walk(text);
-  if (!layout) return findings;
-  for (const auto& [key, offset] : layout->unknown_keys) {
-    if (auto message = key_finding(key)) findings.push_back(finding_at(text, offset, *message));
+  const auto add = [&](std::size_t offset, std::string message) {
+    findings.push_back(finding_at(text, offset, std::move(message)));
+  };
+  if (layout.whole) {
+    for (auto& [offset, message] : layout.misspelt) add(offset, std::move(message));
   }
-  const Result<JavaApp> app = decode(text);
   if (app) {
+    if (auto message = jvm_path_finding(app->jvm_path)) add(layout.values[kJvmPath], *message);
     const std::array<std::pair<std::size_t, const std::string*>, 2> classes = {
         {{kMainClass, &app->main_class}, {kEncryptClass, &app->encrypt_class}}};
     for (const auto& [field, value] : classes) {
-      if (auto message = class_name_finding(kFields[field], *value))
-        findings.push_back(finding_at(text, *layout->values[field], *message));
+      if (auto message = class_name_finding(kFieldNames[field], *value))
+        add(layout.values[field], *message);
     }
-    for (std::size_t k = 0; k < app->options.size() && k < layout->options.size(); ++k) {
-      if (auto message = option_finding(app->options[k]))
-        findings.push_back(finding_at(text, layout->options[k], *message));
+    for (std::size_t k = 0; k < app->options.size(); ++k) {
+      if (auto message = option_finding(app->options[k])) add(layout.options[k], *message);
     }
   }
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
     return a.line != b.line ? a.line < b.line : a.column < b.column;
   });
-  return findings;
+  return CatalogueCheck{std::move(app), std::move(findings)};
 }
 
 }  // namespace launcher

@@ -1,12 +1,13 @@
 // launcher-catalogue-check [--allow-unstartable] FILE...
 //
 // Decodes each FILE (raw bytes) as a launcher configuration and prints, per
-// file and in argument order, either the record (see format_catalogue_entry)
+// file and in argument order, a block: with more than one FILE, first a line
+// "FILE:" naming it as given; then either the record (see format_catalogue_entry)
 // or one line "error: MESSAGE" with the decoder's message. A file that
 // cannot be opened or read completely yields "error: cannot read FILE", FILE
 // being the argument as given.
 //
-// After that, one line per finding (see find_unstartable), in text order:
+// After that, one line per finding (see check_catalogue_text), in text order:
 //   refused: FILE line L column C: MESSAGE
 // With --allow-unstartable they read "warning: ..." instead and do not count
 // against the exit status.
@@ -35,20 +36,22 @@ int main(int argc, char** argv) {
     return 2;
   }
   int status = 0;
+  const bool several = argc - first > 1;
   for (int k = first; k < argc; ++k) {
-    std::string out;
+    std::string out = several ? std::string(argv[k]) + ":\n" : std::string();
     const std::optional<std::string> text = tools_common::ReadFile(argv[k]);
     if (!text) {
-      out = std::string("error: cannot read ") + argv[k] + "\n";
+      out += std::string("error: cannot read ") + argv[k] + "\n";
       status = 1;
     } else {
-      if (const auto app = launcher::decode(*text)) {
-        out = launcher::format_catalogue_entry(*app);
+      const launcher::CatalogueCheck check = launcher::check_catalogue_text(*text);
+      if (check.app) {
+        out += launcher::format_catalogue_entry(*check.app);
       } else {
-        out = "error: " + app.error().message + "\n";
+        out += "error: " + check.app.error().message + "\n";
         status = 1;
       }
-      for (const launcher::Finding& f : launcher::find_unstartable(*text)) {
+      for (const launcher::Finding& f : check.findings) {
         out += allow_unstartable ? "warning: " : "refused: ";
         out += std::string(argv[k]) + " line " + std::to_string(f.line) + " column " +
                std::to_string(f.column) + ": " + f.message + "\n";

@@ -11,10 +11,6 @@ namespace {
 
 using json::Reader;
 
-// Members of the record, in declared order; the array form follows it too.
-constexpr std::array<std::string_view, 4> kFieldNames = {"jvm_path", "main_class", "encrypt_class",
-                                                         "options"};
-
 constexpr std::string_view kExpectedByteArray = "byte array";
 constexpr std::string_view kExpectedSequence = "a sequence";
 constexpr std::string_view kExpectedU8 = "u8";
@@ -89,7 +85,7 @@ bool read_byte_string(Reader& r, std::string& out) {
   return check_no_nul(r, out);
 }
 
-bool read_options(Reader& r, std::vector<std::string>& out) {
+bool read_options(Reader& r, std::vector<std::string>& out, DecodeObserver* observer) {
   r.skip_whitespace();
   if (r.at_end()) return r.fail_eof(json::kEofValue);
   if (r.peek() != '[') return r.fail_invalid_type(kExpectedSequence);
@@ -98,21 +94,24 @@ bool read_options(Reader& r, std::vector<std::string>& out) {
   for (bool first = true;; first = false) {
     if (!next_in_array(r, first, more)) return false;
     if (!more) return true;
+    if (observer != nullptr) observer->option(out.size(), r.offset());
     out.emplace_back();
     if (!read_byte_string(r, out.back())) return false;
   }
 }
 
-bool read_field(Reader& r, std::size_t field, JavaApp& app) {
+bool read_field(Reader& r, std::size_t field, JavaApp& app, DecodeObserver* observer) {
+  r.skip_whitespace();
+  if (observer != nullptr && !r.at_end()) observer->value(field, r.offset());
   switch (field) {
-    case 0:
+    case kJvmPath:
       return read_byte_string(r, app.jvm_path);
-    case 1:
+    case kMainClass:
       return read_byte_string(r, app.main_class);
-    case 2:
+    case kEncryptClass:
       return read_byte_string(r, app.encrypt_class);
-    default:
-      return read_options(r, app.options);
+    default:  // options
+      return read_options(r, app.options, observer);
   }
 }
 
@@ -120,11 +119,11 @@ std::size_t field_index(std::string_view key) {
   for (std::size_t k = 0; k < kFieldNames.size(); ++k) {
     if (kFieldNames[k] == key) return k;
   }
-  return kFieldNames.size();
+  return kIgnoredKey;
 }
 
 // The object form. REQUIRES: r.peek() == '{'.
-bool read_record_object(Reader& r, JavaApp& app) {
+bool read_record_object(Reader& r, JavaApp& app, DecodeObserver* observer) {
   r.advance();
   std::array<bool, kFieldNames.size()> seen{};
   for (bool first = true;; first = false) {
@@ -132,6 +131,7 @@ bool read_record_object(Reader& r, JavaApp& app) {
     if (r.at_end()) return r.fail_eof(json::kEofObject);
     if (r.peek() == '}') {
       r.advance();
+      if (observer != nullptr) observer->closed();
       break;
     }
     if (!first) {
@@ -142,21 +142,23 @@ bool read_record_object(Reader& r, JavaApp& app) {
       if (r.peek() == '}') return r.fail_at_next_byte(json::kTrailingComma);
     }
     if (r.peek() != '"') return r.fail_at_next_byte(json::kKeyMustBeString);
+    const std::size_t key_offset = r.offset();
     std::string key;
     if (!r.read_string(&key, json::StringMode::text)) return false;
     r.skip_whitespace();
     const std::size_t field = field_index(key);
-    if (field < kFieldNames.size() && seen[field]) {
+    if (observer != nullptr) observer->key(key, field, key_offset);
+    if (field != kIgnoredKey && seen[field]) {
       return r.fail_here("duplicate field `" + std::string(kFieldNames[field]) + "`");
     }
     if (r.at_end()) return r.fail_eof(json::kEofObject);
     if (r.peek() != ':') return r.fail_at_next_byte(json::kExpectedColon);
     r.advance();
-    if (field == kFieldNames.size()) {
+    if (field == kIgnoredKey) {
       if (!r.skip_value()) return false;
       continue;
     }
-    if (!read_field(r, field, app)) return false;
+    if (!read_field(r, field, app, observer)) return false;
     seen[field] = true;
   }
   for (std::size_t k = 0; k < kFieldNames.size(); ++k) {
@@ -166,7 +168,7 @@ bool read_record_object(Reader& r, JavaApp& app) {
 }
 
 // The array form. REQUIRES: r.peek() == '['.
-bool read_record_array(Reader& r, JavaApp& app) {
+bool read_record_array(Reader& r, JavaApp& app, DecodeObserver* observer) {
   r.advance();
   std::size_t count = 0;
   for (;;) {
@@ -174,6 +176,7 @@ bool read_record_array(Reader& r, JavaApp& app) {
     if (r.at_end()) return r.fail_eof(json::kEofList);
     if (r.peek() == ']') {
       r.advance();
+      if (observer != nullptr) observer->closed();
       if (count == kFieldNames.size()) return true;
       return r.fail_here("invalid length " + std::to_string(count) +
                          ", expected struct JavaApp with " + std::to_string(kFieldNames.size()) +
@@ -193,14 +196,14 @@ bool read_record_array(Reader& r, JavaApp& app) {
       if (r.peek() == ']') return r.fail_at_next_byte(json::kTrailingComma);
       if (complete) return r.fail_at_next_byte(json::kTrailingCharacters);
     }
-    if (!read_field(r, count, app)) return false;
+    if (!read_field(r, count, app, observer)) return false;
     ++count;
   }
 }
 
 }  // namespace
 
-Result<JavaApp> decode(std::string_view text) {
+Result<JavaApp> decode(std::string_view text, DecodeObserver* observer) {
   Reader r(text);
   JavaApp app;
   r.skip_whitespace();
@@ -208,9 +211,9 @@ Result<JavaApp> decode(std::string_view text) {
   if (r.at_end()) {
     ok = r.fail_eof(json::kEofValue);
   } else if (r.peek() == '{') {
-    ok = read_record_object(r, app);
+    ok = read_record_object(r, app, observer);
   } else if (r.peek() == '[') {
-    ok = read_record_array(r, app);
+    ok = read_record_array(r, app, observer);
   } else {
     ok = r.fail_invalid_type(kExpectedRecord);
   }

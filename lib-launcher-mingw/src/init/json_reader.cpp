@@ -130,17 +130,22 @@ std::string describe_number(const Number& n) {
 
 }  // namespace
 
-Error error_at(std::string_view text, std::size_t end, std::string_view message) {
+Position position_after(std::string_view text, std::size_t end) {
   const std::string_view consumed = text.substr(0, end);
   const std::size_t lines =
       static_cast<std::size_t>(std::count(consumed.begin(), consumed.end(), '\n'));
   const std::size_t last_lf = consumed.rfind('\n');
   const std::size_t column = last_lf == std::string_view::npos ? end : end - last_lf - 1;
+  return Position{lines + 1, column};
+}
+
+Error error_at(std::string_view text, std::size_t end, std::string_view message) {
+  const Position at = position_after(text, end);
   std::string out(message);
   out += " at line ";
-  out += std::to_string(lines + 1);
+  out += std::to_string(at.line);
   out += " column ";
-  out += std::to_string(column);
+  out += std::to_string(at.column);
   return Error{std::move(out)};
 }
 

@@ -33,6 +33,15 @@
 
 namespace launcher::json {
 
+// Line and column, as counted above, once the first `end` bytes of `text` are consumed; the
+// position of the byte at offset i is therefore position_after(text, i + 1).
+// REQUIRES: end <= text.size().
+struct Position {
+  std::size_t line;
+  std::size_t column;
+};
+Position position_after(std::string_view text, std::size_t end);
+
 // The error message for `message` when decoding stopped after consuming the first `end` bytes of
 // `text`. REQUIRES: end <= text.size().
 Error error_at(std::string_view text, std::size_t end, std::string_view message);
