@@ -1,5 +1,7 @@
 # Locates the programs that run on the build host during the build:
 #   LAUNCHER_TABLEGEN          the table generator (a path or a generator expression)
+#   LAUNCHER_DCA               the differential computation analysis of a table set (likewise;
+#                              the build never runs it, its tests do)
 #   LAUNCHER_CATALOGUE_CHECK   the catalogue checker (likewise)
 #   LAUNCHER_HOST_TOOLS_TARGET, LAUNCHER_CATALOGUE_CHECK_TARGET  the targets that build them
 #   LAUNCHER_HOST_TOOLS_DIR    a cross build's host-tools tree (programs in its bin/)
@@ -20,14 +22,17 @@ if(CMAKE_CROSSCOMPILING)
       -DLAUNCHER_CHECK_EMBEDDED_DATA_DIR=${LAUNCHER_EMBEDDED_DATA_DIR}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${_host_dir}/bin/launcher-tablegen ${_host_dir}/bin/launcher-catalogue-check)
+    BUILD_BYPRODUCTS ${_host_dir}/bin/launcher-tablegen ${_host_dir}/bin/launcher-dca
+                     ${_host_dir}/bin/launcher-catalogue-check)
   set(LAUNCHER_TABLEGEN ${_host_dir}/bin/launcher-tablegen)
+  set(LAUNCHER_DCA ${_host_dir}/bin/launcher-dca)
   set(LAUNCHER_CATALOGUE_CHECK ${_host_dir}/bin/launcher-catalogue-check)
   set(LAUNCHER_HOST_TOOLS_TARGET launcher_host_tools)
   set(LAUNCHER_HOST_TOOLS_DIR ${_host_dir})
   set(LAUNCHER_CATALOGUE_CHECK_TARGET launcher_host_tools)
 else()
   set(LAUNCHER_TABLEGEN $<TARGET_FILE:launcher-tablegen>)
+  set(LAUNCHER_DCA $<TARGET_FILE:launcher-dca>)
   set(LAUNCHER_CATALOGUE_CHECK $<TARGET_FILE:launcher-catalogue-check>)
   set(LAUNCHER_HOST_TOOLS_TARGET launcher-tablegen)
   set(LAUNCHER_CATALOGUE_CHECK_TARGET launcher-catalogue-check)

@@ -2,7 +2,7 @@
 # target.
 #
 #   LAUNCHER_ICON   a deployment's application icon (.ico), checked when configuring. Empty: the
-#                   project's own icon, drawn at build time by tools/icon/make_launcher_icon.py.
+#                   project's own icon, tools/icon/launcher.ico.
 #
 # The version fields come from project()'s version: ProductVersion is the version itself, the file
 # version is its major and minor version followed by two zeros (1.0.3 gives file version 1.0.0.0),
@@ -17,18 +17,9 @@ set(_resources ${CMAKE_BINARY_DIR}/windows-resources)
 if(LAUNCHER_ICON)
   launcher_require_icon_file(LAUNCHER_ICON "${LAUNCHER_ICON}")
   file(REAL_PATH "${LAUNCHER_ICON}" LAUNCHER_RESOURCE_ICON)
-  add_custom_target(launcher_icon)
 else()
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   set(LAUNCHER_RESOURCE_ICON ${_resources}/launcher.ico)
-  set(_drawing ${PROJECT_SOURCE_DIR}/tools/icon/make_launcher_icon.py)
-  add_custom_command(
-    OUTPUT ${LAUNCHER_RESOURCE_ICON}
-    COMMAND ${Python3_EXECUTABLE} ${_drawing} ${LAUNCHER_RESOURCE_ICON}
-    DEPENDS ${_drawing}
-    COMMENT "Drawing the default application icon"
-    VERBATIM)
-  add_custom_target(launcher_icon DEPENDS ${LAUNCHER_RESOURCE_ICON})
+  configure_file(${PROJECT_SOURCE_DIR}/tools/icon/launcher.ico ${LAUNCHER_RESOURCE_ICON} COPYONLY)
 endif()
 
 set(LAUNCHER_FILE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0")
@@ -53,7 +44,6 @@ function(launcher_windows_executable target)
   # windres reports no dependencies: name the files the resource script reads.
   set_property(SOURCE ${LAUNCHER_RESOURCE_SCRIPT} TARGET_DIRECTORY ${target} APPEND PROPERTY
                OBJECT_DEPENDS ${LAUNCHER_RESOURCE_ICON} ${LAUNCHER_RESOURCE_MANIFEST})
-  add_dependencies(${target} launcher_icon)
   target_link_options(${target} PRIVATE -mwindows -static -static-libgcc -static-libstdc++
                                         -Wl,--no-insert-timestamp
                                         $<$<CONFIG:Release,MinSizeRel>:-s>)

@@ -132,6 +132,7 @@ refused("'--output-dir' needs a value" embed --tables ${WORK_DIR}/a.bin --output
 refused("unknown flag '--verbose'" audit --verbose)
 refused("audit takes exactly one FILE" audit ${WORK_DIR}/a.bin ${WORK_DIR}/c.bin)
 refused("unknown command 'generat'" generat --key ${key} --output ${WORK_DIR}/refused.bin)
+refused("unknown command 'dca'" dca --tables ${WORK_DIR}/a.bin --key ${key})  # launcher-dca's
 refused("no command")
 
 tablegen(1 audit ${WORK_DIR}/plain.bin)
