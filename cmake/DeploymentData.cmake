@@ -2,8 +2,8 @@
 # distribution key. A deployment passes its own files; they are read at build time and never need
 # to enter the source tree.
 #
-#   LAUNCHER_WHITEBOX_TABLES     table file (749568 bytes). Empty: generate one from
-#                                LAUNCHER_WHITEBOX_KEY at build time.
+#   LAUNCHER_WHITEBOX_TABLES     table file (LAUNCHER_TABLE_FILE_SIZE bytes, CMakeLists.txt).
+#                                Empty: generate one from LAUNCHER_WHITEBOX_KEY at build time.
 #   LAUNCHER_WHITEBOX_KEY        64 hex digits; the key of the generated default set (the FIPS-197
 #                                AES-256 example key, for development and tests only).
 #                                It stands in the cache and on the build's command lines, and the
@@ -20,7 +20,7 @@
 #                                links the launcher. Required with LAUNCHER_WHITEBOX_TABLES. Empty
 #                                with a generated set: vectors computed from LAUNCHER_WHITEBOX_KEY.
 #                                NONE: no check, with a loud warning (never for a build that ships).
-#   LAUNCHER_DISTRIBUTION_KEY    file of kDistributionKeySize bytes (native/aes_whitebox_tables.h);
+#   LAUNCHER_DISTRIBUTION_KEY    file of LAUNCHER_DISTRIBUTION_KEY_SIZE bytes (CMakeLists.txt);
 #                                defaults to a fixed test key.
 #
 # Sets LAUNCHER_TABLE_FILE and LAUNCHER_DISTRIBUTION_KEY_FILE to the files the build embeds,
@@ -74,38 +74,8 @@ if(NOT LAUNCHER_WHITEBOX_CONSTRUCTION MATCHES "^(hardened|plain)$")
                       "not '${LAUNCHER_WHITEBOX_CONSTRUCTION}'")
 endif()
 
-# The table file's size, from the network's shape: Xor tables of one byte per nibble pair, Ty and
-# MBL tables of 32-bit words, and the last round's byte tables.
-function(launcher_table_file_size out_variable)
-  file(STRINGS "${PROJECT_SOURCE_DIR}/native/aes_whitebox_shape.h" _lines
-       REGEX "^  k[A-Za-z]+ = ")
-  foreach(_line IN LISTS _lines)
-    string(REGEX MATCH "^  (k[A-Za-z]+) = ([^,]+)," _match "${_line}")
-    set(_name ${CMAKE_MATCH_1})
-    # Names on the right are earlier enumerators.
-    string(REGEX REPLACE "(k[A-Za-z]+)" "@_shape_\\1@" _expression "${CMAKE_MATCH_2}")
-    string(CONFIGURE "${_expression}" _expression @ONLY)
-    math(EXPR _shape_${_name} "${_expression}")
-  endforeach()
-  math(EXPR _size
-    "${_shape_kFullRounds} * ${_shape_kXorTablesPerRound} * ${_shape_kNibbleValues}
-       * ${_shape_kNibbleValues}
-     + 2 * 4 * ${_shape_kFullRounds} * ${_shape_kStatePositions} * ${_shape_kByteValues}
-     + ${_shape_kStatePositions} * ${_shape_kByteValues}")
-  set(${out_variable} ${_size} PARENT_SCOPE)
-endfunction()
-launcher_table_file_size(LAUNCHER_TABLE_FILE_SIZE)
-
-# The key's size, as the launcher's code declares it.
-file(STRINGS "${PROJECT_SOURCE_DIR}/native/aes_whitebox_tables.h" _key_size_line
-     REGEX "kDistributionKeySize = [0-9]+")
-string(REGEX MATCH "kDistributionKeySize = ([0-9]+)" _ "${_key_size_line}")
-if(NOT CMAKE_MATCH_1)
-  message(FATAL_ERROR "native/aes_whitebox_tables.h declares no kDistributionKeySize = N")
-endif()
-set(_distribution_key_size ${CMAKE_MATCH_1})
 launcher_require_file_size(LAUNCHER_DISTRIBUTION_KEY "${LAUNCHER_DISTRIBUTION_KEY}"
-                           ${_distribution_key_size})
+                           ${LAUNCHER_DISTRIBUTION_KEY_SIZE})
 set(LAUNCHER_DISTRIBUTION_KEY_FILE "${LAUNCHER_DISTRIBUTION_KEY}")
 
 if(LAUNCHER_WHITEBOX_TABLES)

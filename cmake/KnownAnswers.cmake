@@ -7,14 +7,15 @@
 # An executable, built only when a check needs it, holding the table set and distribution key of
 # the .inc fragments in <dir> (compiled through native/aes_whitebox_embedded_tables.h, as the
 # launcher compiles them), that checks them against a known-answers file and a key file
-# (tools/known-answers-check).
+# (tools/known-answers-check/known_answers_check.cpp, compiled anew for each data folder).
 function(launcher_add_known_answer_checker target)
   cmake_parse_arguments(ARG "" "DATA_DIR" "" ${ARGN})
-  add_executable(${target} EXCLUDE_FROM_ALL)
+  add_executable(${target} EXCLUDE_FROM_ALL
+                 ${PROJECT_SOURCE_DIR}/tools/known-answers-check/known_answers_check.cpp)
   target_include_directories(${target} PRIVATE ${ARG_DATA_DIR})
   target_compile_definitions(${target} PRIVATE
     LAUNCHER_DISTRIBUTION_KEY_FRAGMENT="${ARG_DATA_DIR}/distkey.inc")
-  target_link_libraries(${target} PRIVATE known_answers_check)
+  target_link_libraries(${target} PRIVATE aes_whitebox whitebox_tables)
 endfunction()
 
 # launcher_add_known_answer_check(<target> DATA_DIR <dir> DATA_TARGET <target> KNOWN_ANSWERS <file>

@@ -2,26 +2,24 @@
 # executables that differ only in their catalogue texts.
 
 # launcher_add_catalogue(<target> DIR <folder with tarn.json and lum.json> [NO_CHECK])
-# An object library holding the catalogue entries with the folder's texts embedded byte for byte. Unless
-# NO_CHECK, the build first decodes each text with the project's own decoder and fails, naming the
-# file and the message, when one does not decode, and, unless LAUNCHER_CHECK_CATALOGUE_STARTS is
-# off, when one names what the launcher can never start (launcher-catalogue-check's "refused"),
-# and then removes the executables made with it (launcher_add_executable), so that none built from
-# the earlier texts is left behind.
+# An object library of one source generated from the folder's texts, embedded byte for byte
+# (lib-launcher-mingw/src/lib/catalogue_text.cpp.in). Unless NO_CHECK, the build first decodes each
+# text with the project's own decoder and fails, naming the file and the message, when one does not
+# decode, and, unless LAUNCHER_CHECK_CATALOGUE_STARTS is off, when one names what the launcher can
+# never start (launcher-catalogue-check's "refused"), and then removes the executables made with it
+# (launcher_add_executable), so that none built from the earlier texts is left behind.
 function(launcher_add_catalogue target)
   cmake_parse_arguments(ARG "NO_CHECK" "DIR" "" ${ARGN})
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target})
   set(texts ${ARG_DIR}/tarn.json ${ARG_DIR}/lum.json)
-  set(generated)
-  foreach(name tarn lum)
-    add_custom_command(
-      OUTPUT ${out}/${name}.json.inc
-      COMMAND ${CMAKE_COMMAND} -DINPUT=${ARG_DIR}/${name}.json -DOUTPUT=${out}/${name}.json.inc
-              -P ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
-      DEPENDS ${ARG_DIR}/${name}.json ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
-      VERBATIM)
-    list(APPEND generated ${out}/${name}.json.inc)
-  endforeach()
+  set(template ${PROJECT_SOURCE_DIR}/lib-launcher-mingw/src/lib/catalogue_text.cpp.in)
+  add_custom_command(
+    OUTPUT ${out}/catalogue_text.cpp
+    COMMAND ${CMAKE_COMMAND} -DDIR=${ARG_DIR} -DTEMPLATE=${template}
+            -DOUTPUT=${out}/catalogue_text.cpp -P ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+    DEPENDS ${texts} ${template} ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+    VERBATIM)
+  set(generated ${out}/catalogue_text.cpp)
   if(NOT ARG_NO_CHECK)
     set(allow_unstartable ON)
     if(LAUNCHER_CHECK_CATALOGUE_STARTS)
@@ -39,13 +37,10 @@ function(launcher_add_catalogue target)
       VERBATIM)
     list(APPEND generated ${out}/catalogue.checked)
   endif()
-  # An object library: its entries are what the front end's dispatch calls, so they must be linked
-  # in whole rather than picked from an archive. It compiles the entries' source
-  # (launcher_catalogue_entries, lib-launcher-mingw/src/lib) with this catalogue's texts, linked
-  # privately so that what links this library does not compile that source again.
+  # An object library, so that its catalogue_text is linked in whatever the order of the front end's
+  # archive, which calls it, on the link line.
   add_library(${target} OBJECT ${generated})
-  target_include_directories(${target} PRIVATE ${out})
-  target_link_libraries(${target} PUBLIC launcher_frontend PRIVATE launcher_catalogue_entries)
+  target_link_libraries(${target} PUBLIC launcher_frontend)
 endfunction()
 
 # launcher_add_executable(<target> CATALOGUE <catalogue target>)

@@ -11,7 +11,9 @@
 # emulated or none. The build itself never runs a target program: what runs during the build is
 # built for the build host (HostTools.cmake).
 #
-# Defines, for tests of programs of the target:
+# A build registers only the tests that can run in it on a machine that has everything. Defines,
+# for those of them that need what this machine may lack (a way to run the target's programs, a
+# package), so that each keeps its name and reports itself skipped with the reason:
 #   launcher_add_gtest(<target>)  its GoogleTest cases, reported skipped each by name where they
 #                                 cannot run
 #   launcher_skip_command(<var> <reason>)  a test command that only reports itself skipped
@@ -106,24 +108,6 @@ function(launcher_add_skipped_tests)
       set_tests_properties(${name} PROPERTIES LABELS "${arg_LABELS}")
     endif()
   endforeach()
-endfunction()
-
-# Registers the GoogleTest cases defined in SOURCES (TEST, TEST_F and TEST_P, each on one line) as
-# tests named <suite>.<TestSuite>.<Test> that report themselves skipped with REASON: the cases of a
-# test program that this target cannot build keep their names.
-function(launcher_add_skipped_gtest_sources)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "REASON" "SOURCES")
-  get_filename_component(suite ${CMAKE_CURRENT_SOURCE_DIR} NAME)
-  set(names)
-  foreach(source IN LISTS arg_SOURCES)
-    file(STRINGS ${source} lines REGEX "^TEST(_F|_P)?\\(")
-    foreach(line IN LISTS lines)
-      if(line MATCHES "^TEST(_F|_P)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\)")
-        list(APPEND names ${suite}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3})
-      endif()
-    endforeach()
-  endforeach()
-  launcher_add_skipped_tests(NAMES ${names} REASON "${arg_REASON}")
 endfunction()
 
 # Makes every test that runs `target` report itself skipped with LAUNCHER_NOT_RUN_REASON, where the

@@ -28,5 +28,9 @@ const uint8_t distKey[] =
     ;
 static_assert(sizeof distKey == kDistributionKeySize,
               "distkey.inc must hold exactly kDistributionKeySize bytes");
+// The build checks a supplied table file against LAUNCHER_TABLE_FILE_SIZE: the same bytes as here.
+static_assert(sizeof GXor + sizeof GTyboxes + sizeof GTboxesLast + sizeof GMBL ==
+                  LAUNCHER_TABLE_FILE_SIZE,
+              "the build's LAUNCHER_TABLE_FILE_SIZE (CMakeLists.txt) differs from the tables");
 
 #endif  // LAUNCHER_NATIVE_AES_WHITEBOX_EMBEDDED_TABLES_H_

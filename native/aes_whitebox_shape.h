@@ -8,9 +8,7 @@
 #ifndef LAUNCHER_NATIVE_AES_WHITEBOX_SHAPE_H_
 #define LAUNCHER_NATIVE_AES_WHITEBOX_SHAPE_H_
 
-// Plain enumerators, so that the C interface of aes_whitebox.h can size its arrays with them. The
-// build reads them too (cmake/DeploymentData.cmake, for the table file's size): keep one per line,
-// as `kName = expression,` over integers and earlier names.
+// Plain enumerators, so that the C interface of aes_whitebox.h can size its arrays with them.
 enum {
   kAesRounds = 14,
   kFullRounds = kAesRounds - 1,

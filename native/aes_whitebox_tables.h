@@ -10,10 +10,13 @@
 extern "C" {
 #endif
 
-// The size in bytes of the encrypted distribution key. The table generator and the build read it
-// from here too (cmake/DeploymentData.cmake, which checks the configured key file): keep it on
-// one line, as `kDistributionKeySize = N`.
+// The size in bytes of the encrypted distribution key. The build checks the configured key file
+// against LAUNCHER_DISTRIBUTION_KEY_SIZE, which it passes to every compilation of this header.
 enum { kDistributionKeySize = 48 };
+#ifdef __cplusplus
+static_assert(kDistributionKeySize == LAUNCHER_DISTRIBUTION_KEY_SIZE,
+              "the build's LAUNCHER_DISTRIBUTION_KEY_SIZE (CMakeLists.txt) differs");
+#endif
 
 // Copies the encrypted distribution key into `out` (kDistributionKeySize bytes, caller-owned).
 void distributionkey(uint8_t out[kDistributionKeySize]);

@@ -30,7 +30,8 @@ struct TableSet {
 // words little-endian, nothing else.
 inline constexpr size_t kTableFileSize = sizeof(TableSet::xor_tables) + sizeof(TableSet::tyboxes) +
                                          sizeof(TableSet::tboxes_last) + sizeof(TableSet::mbl);
-static_assert(kTableFileSize == 749568);
+static_assert(kTableFileSize == LAUNCHER_TABLE_FILE_SIZE,
+              "the build's LAUNCHER_TABLE_FILE_SIZE (CMakeLists.txt) differs");
 
 std::vector<uint8_t> SerializeTableSet(const TableSet& tables);
 

@@ -15,7 +15,7 @@ Result<void> tarn();  // the main application
 Result<void> lum();   // its administration application
 
 // The built-in configuration text of catalogue entry `name`, byte for byte; empty for an unknown
-// name.
+// name. Defined by the source generated for each catalogue from catalogue_text.cpp.in.
 std::string_view catalogue_text(std::string_view name);
 
 }  // namespace launcher
