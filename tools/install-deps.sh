@@ -136,23 +136,49 @@ missing() {
   done
 }
 
+# A mirror part-way through a sync serves some index files that fail their checksums; apt then
+# keeps the lists it had (or none for that part) and exits non-zero. What the lists that did arrive
+# offer is still installable, and apt-get install reports whatever cannot be, so a failed update
+# warns and the installation goes on.
+update_lists() {
+  if ! sudo_if_needed apt-get update -qq; then
+    echo "install-deps.sh: warning: some package lists could not be updated; installing from" \
+         "the lists at hand" >&2
+  fi
+}
+
+# Installs the packages named. Where apt cannot install them together (lists that disagree, as when
+# one architecture's security list failed to arrive and its libraries' versions no longer match
+# the installed ones of the other), each is tried alone and those apt refuses are reported and left
+# out: the stages needing them say so, and everything else is installed and runs.
+install_packages() {
+  echo "Installing: $*"
+  sudo_if_needed apt-get install -y -qq --no-install-recommends "$@" && return 0
+  local package installable=()
+  for package in "$@"; do
+    if apt-get install -s -qq --no-install-recommends "$package" >/dev/null 2>&1; then
+      installable+=("$package")
+    else
+      echo "install-deps.sh: apt cannot install $package on this machine; left out" >&2
+    fi
+  done
+  if [ ${#installable[@]} -gt 0 ]; then
+    sudo_if_needed apt-get install -y -qq --no-install-recommends "${installable[@]}"
+  fi
+}
+
 updated=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   sudo_if_needed dpkg --add-architecture i386
-  sudo_if_needed apt-get update -qq
+  update_lists
   updated=1
 fi
 resolve
 mapfile -t to_install < <(missing)
 # Stale or incomplete lists may name versions the archive no longer has, or lack what it has now.
-# A release that truly lacks a part has it looked for again on every run; a failed update is then
-# no reason to stop when nothing else is missing.
+# A release that truly lacks a part has it looked for again on every run.
 if [ $updated -eq 0 ] && { [ ${#to_install[@]} -gt 0 ] || [ ${#lacking[@]} -gt 0 ]; }; then
-  if [ ${#to_install[@]} -gt 0 ]; then
-    sudo_if_needed apt-get update -qq
-  else
-    sudo_if_needed apt-get update -qq || true
-  fi
+  update_lists
   resolve
   mapfile -t to_install < <(missing)
 fi
@@ -161,15 +187,14 @@ for part in "${lacking[@]}"; do
   echo "install-deps.sh: this release's archive has no $part; the tests needing it report skipped"
 done
 if [ ${#to_install[@]} -gt 0 ]; then
-  echo "Installing: ${to_install[*]}"
-  sudo_if_needed apt-get install -y -qq --no-install-recommends "${to_install[@]}"
-fi
-# clang is installed only now on a new machine: its runtime follows its version.
-if [ ${#to_install[@]} -gt 0 ]; then
+  install_packages "${to_install[@]}"
+  # clang is installed only now on a new machine: its runtime follows its version.
+  previous=("${to_install[@]}")
   resolve
   mapfile -t to_install < <(missing)
-  if [ ${#to_install[@]} -gt 0 ]; then
-    echo "Installing: ${to_install[*]}"
-    sudo_if_needed apt-get install -y -qq --no-install-recommends "${to_install[@]}"
-  fi
+  new=()
+  for package in "${to_install[@]}"; do
+    if [[ " ${previous[*]} " != *" $package "* ]]; then new+=("$package"); fi
+  done
+  if [ ${#new[@]} -gt 0 ]; then install_packages "${new[@]}"; fi
 fi

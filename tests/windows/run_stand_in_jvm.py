@@ -64,7 +64,9 @@ def check_openssl(openssl):
         raise SystemExit('%s does not reproduce the SP 800-38A CFB128-AES256 example' % openssl)
 
 
-def write_expectations(path, options, ending):
+def write_expectations(path, options, ending, refusals=False):
+    """Writes stand-in-jvm.txt for the entry of options.catalogue; `refusals`: main also calls the
+    natives on what they must refuse."""
     app = CatalogueEntry(options.catalogue)
     with open(options.distribution_key, 'rb') as f:
         distribution_key = f.read()
@@ -81,7 +83,7 @@ def write_expectations(path, options, ending):
               b'ciphertext ' + ciphertext.hex().encode(),
               b'distribution_key ' + distribution_key.hex().encode(),
               b'end ' + ending]
-    if options.refusals:
+    if refusals:
         lines.append(b'refusals 1')
     with open(path, 'wb') as f:
         f.write(b'\n'.join(lines) + b'\n')
@@ -94,8 +96,8 @@ def make_application_folder(parent, options, ending):
     shutil.copy(options.exe, os.path.join(folder, 'launcher.exe'))
     client = os.path.join(folder, 'jre', 'bin', 'client')
     shutil.copy(options.jvm, os.path.join(client, 'jvm.dll'))
-    write_expectations(os.path.join(client, 'stand-in-jvm.txt'), options,
-                       ending)
+    write_expectations(os.path.join(client, 'stand-in-jvm.txt'), options, ending,
+                       options.refusals)
     return folder
 
 
